@@ -1,0 +1,41 @@
+#pragma once
+
+#include "server/ClientInfo.h"
+
+#include <QHash>
+#include <QString>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+// The stored procedure that moves one base-information record (with everything below it) to a new
+// parent, in one transaction, journalled. Keeps its prepared statements per table.
+class MoveNodeProcedure {
+public:
+    // The name the demo Movedata.cfg gives as BaseInfoMoveNodeProcedure.
+    static constexpr const char* Name = "P_BaseInfo_MoveNode";
+
+    enum Code {
+        Moved = 0,
+        NotBaseInfoTable = -1,
+        RecordMissing = -2,
+        ParentChanged = -3, // the record's parent is no longer the given old parent
+        NewParentMissing = -4,
+        Cycle = -5, // the new parent is the record itself or lies below it
+        LevelBeyondLimit = -6, // the record or something below it would sink beyond the category's limit
+        LevelMismatch = -7, // the given new level is not the new parent's level + 1
+        RootNode = -8, // a root has no parent to move from
+        Failed = 1 // SQLite failed; *error says why
+    };
+
+    explicit MoveNodeProcedure(sqlite3* db);
+    ~MoveNodeProcedure();
+    MoveNodeProcedure(const MoveNodeProcedure&) = delete;
+    MoveNodeProcedure& operator=(const MoveNodeProcedure&) = delete;
+
+    int move(const QString& table, const QString& oldId, const QString& oldParId, const QString& newParId,
+        int newLevel, QString* newId, const ClientInfo& client, QString* error);
+
+private:
+    sqlite3* db;
+};
