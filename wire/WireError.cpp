@@ -1,0 +1,3 @@
+#include "wire/WireError.h"
+
+WireError::WireError(Cause cause, const QString& message) : Exception(message), FCause(cause) {}
