@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QVariant>
 #include <memory>
 
 class QSettings;
@@ -32,6 +33,7 @@ public:
 
 private:
     explicit TktIni(std::unique_ptr<QSettings> settings);
+    QVariant Value(const QString& section, const QString& ident) const;
     std::unique_ptr<QSettings> FSettings;
 };
 
