@@ -27,6 +27,8 @@ public:
     const QList<Step>& Steps() const { return FSteps; }
 
 private:
+    bool Read(const QByteArray& data, QString* error);
+
     QList<Frame> FFrames;
     QList<Step> FSteps;
 };
