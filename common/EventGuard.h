@@ -12,8 +12,7 @@ void ShowApplicationError(const QString& message);
 
 // Every event handler and slot body of ours runs through this, so that no exception crosses
 // Qt's event loop: EAbort is ignored, any other exception goes to ShowApplicationError.
-template <class F>
-void Guarded(F&& body)
+template <class F> void Guarded(F&& body)
 {
     try {
         std::forward<F>(body)();

@@ -46,6 +46,11 @@ QString SystemErrorText();
 // Trims characters up to and including the blank on both ends and appends "/" unless present.
 QString NormalizeFolder(const QString& text);
 
+// The text without the characters up to and including the blank (control characters) at both ends.
+QString Trim(const QString& text);
+// Equal when only the letter case of ASCII letters differs.
+bool SameText(const QString& a, const QString& b);
+
 // True exactly for "T", "True", "1", "Y", "y", "是", "真" (compared whole, case counts).
 bool TextToBool(const QString& text);
 

@@ -6,9 +6,10 @@
 #include <QString>
 
 // Reader of an initialization file in GBK (UTF-8 when it starts with a UTF-8 byte-order mark):
-// case-insensitive section and key names (ASCII letters folded), values trimmed and cut to
-// their first 2047 bytes in the file's encoding. The file is parsed again only when its size,
-// modification time or identity changed, so that reads stay cheap and edits are seen at once.
+// "[section]" and "key=value" lines, ";" comment lines; section and key names match without
+// regard to the case of ASCII letters; values are trimmed and cut to their first 2047 bytes in
+// the file's encoding, never inside a character. The file is parsed again only when it changed
+// (size, modification time, identity), so that reads stay cheap and an edit is seen at once.
 class TCfgFileReader {
 public:
     struct Entry {
@@ -18,31 +19,38 @@ public:
 
     explicit TCfgFileReader(QString fileName);
 
+    const QString& FileName() const { return FFileName; }
     bool FileExists() const;
-    // The key's trimmed value, or def when the file, section or key is absent.
-    QString ReadString(const QString& section, const QString& key, const QString& def);
+
+    // Brings the parsed content up to date with the file; the lookups below read that content.
+    void Refresh();
+    // The key's value, or def when the file, section or key is absent.
+    QString Value(const QString& section, const QString& key, const QString& def) const;
     // Every key=value pair of the section, in file order.
-    QList<Entry> ReadSectionValues(const QString& section);
+    QList<Entry> SectionValues(const QString& section) const;
+
+    // Refresh, then Value.
+    QString ReadString(const QString& section, const QString& key, const QString& def);
 
     static constexpr int MaxValueBytes = 2047;
 
 private:
     struct Section {
         QList<Entry> entries;
-        QHash<QString, qsizetype> index; // folded key -> first entry
+        QHash<QString, qsizetype> index; // folded key -> its first entry
     };
     struct Stamp {
         qint64 size = -1, mtimeNs = 0, ctimeNs = 0, inode = 0, device = 0;
         bool operator==(const Stamp&) const = default;
     };
 
-    void Refresh();
     void Parse(const QByteArray& bytes);
-    const Section* FindSection(const QString& section);
 
     QString FFileName;
+    QByteArray FEncodedName;
     Stamp FStamp;
-    qint64 FLoadedAtNs = 0;
-    bool FLoaded = false;
+    qint64 FCheckedAtNs = 0;
+    QByteArray FBytes;
+    bool FParsed = false;
     QHash<QString, Section> FSections; // folded section name -> section
 };
