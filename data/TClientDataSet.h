@@ -38,7 +38,7 @@ public:
     int RecNo() const { return FRecNo; } // 0-based current record
     void First();
     void Next();
-    bool Eof() const;
+    bool Eof() const { return FEof; }
     bool IsEmpty() const { return RecordCount() == 0; }
 
     int FieldCount() const;
@@ -48,7 +48,7 @@ public:
     // -1 when no field has that name.
     int FieldIndex(const QString& name) const;
 
-    // Read by TField: the value of a field of the current record (null off the records).
+    // Read by TField on the current record (RecNo); null when the dataset has none.
     const TRecordStore& Store() const { return *FStore; }
 
 private:
@@ -59,4 +59,5 @@ private:
     std::unique_ptr<TRecordStore> FStore;
     bool FActive = false;
     int FRecNo = 0;
+    bool FEof = true;
 };

@@ -51,7 +51,10 @@ public:
 
     // CONFIG.CFG, read afresh at every call.
     static QString GetAppPath(); // the executable's folder, no trailing separator
+    // GetAppPath + "/CONFIG.CFG", unless another file was set.
     static QString GetServerConfigFile();
+    // Reads CONFIG.CFG from another place (tests, tools); empty restores the default.
+    static void SetServerConfigFileName(const QString& fileName);
     static QString GetServerConfig(const QString& name, const QString& def);
     static QUuid ServerGUIDOfPort(int port);
 
