@@ -1,6 +1,7 @@
 #include "config/TktIni.h"
 
 #include "common/Exception.h"
+#include "common/Helpers.h"
 
 #include <QSettings>
 #include <QStandardPaths>
@@ -89,9 +90,8 @@ int TktIni::ReadInteger(const QString& section, const QString& ident, int def) c
         // A registry DWORD: its 32 bits as the signed integer.
         return static_cast<int>(value.toLongLong());
     case QMetaType::QString: {
-        bool ok = false;
-        const int number = value.toString().trimmed().toInt(&ok);
-        return ok ? number : def;
+        int number = 0;
+        return TryStrToInt(value.toString(), number) ? number : def;
     }
     default:
         throw Exception(QStringLiteral("Invalid data type for '%1'").arg(ident));

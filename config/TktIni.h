@@ -16,6 +16,8 @@ public:
     explicit TktIni(const QString& keyPath = QString());
     // A store over one ini file and nothing else (no system-wide fallbacks).
     static std::unique_ptr<TktIni> OverFile(const QString& iniFileName);
+    // A store over any settings object (another format, another location).
+    explicit TktIni(std::unique_ptr<QSettings> settings);
     ~TktIni();
 
     // Default when the section or the value is missing; throws Exception "Invalid data type for '%s'"
@@ -32,10 +34,21 @@ public:
     QString Location() const;
 
 private:
-    explicit TktIni(std::unique_ptr<QSettings> settings);
     QVariant Value(const QString& section, const QString& ident) const;
     std::unique_ptr<QSettings> FSettings;
 };
+
+// What the program keeps in the store, all in one section, with the defaults of a missing value.
+namespace NodeShiftSettings {
+inline const QString Section = QStringLiteral("NodeShift");
+inline const QString ServerName = QStringLiteral("ServerName");
+inline const QString DefaultServerName = QStringLiteral("127.0.0.1");
+inline const QString DatabaseName = QStringLiteral("DatabaseName"); // default: empty
+inline const QString BackupDir = QStringLiteral("BackupDir");
+inline const QString DefaultBackupDir = QStringLiteral("d:\\");
+inline const QString BackupDB = QStringLiteral("BackupDB"); // read with ReadBool, never written
+inline constexpr bool DefaultBackupDB = true;
+} // namespace NodeShiftSettings
 
 // The store of the process, created on first use with the default key path.
 TktIni* KtIni();
