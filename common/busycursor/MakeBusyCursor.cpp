@@ -18,16 +18,29 @@ constexpr int HotSpot = 16;
 
 // The standard 16-colour palette (B, G, R).
 constexpr std::array<std::array<uint8_t, 3>, 16> Palette = { {
-    { 0, 0, 0 }, { 0, 0, 128 }, { 0, 128, 0 }, { 0, 128, 128 }, { 128, 0, 0 }, { 128, 0, 128 },
-    { 128, 128, 0 }, { 192, 192, 192 }, { 128, 128, 128 }, { 0, 0, 255 }, { 0, 255, 0 },
-    { 0, 255, 255 }, { 255, 0, 0 }, { 255, 0, 255 }, { 255, 255, 0 }, { 255, 255, 255 },
+    { 0, 0, 0 },
+    { 0, 0, 128 },
+    { 0, 128, 0 },
+    { 0, 128, 128 },
+    { 128, 0, 0 },
+    { 128, 0, 128 },
+    { 128, 128, 0 },
+    { 192, 192, 192 },
+    { 128, 128, 128 },
+    { 0, 0, 255 },
+    { 0, 255, 0 },
+    { 0, 255, 255 },
+    { 255, 0, 0 },
+    { 255, 0, 255 },
+    { 255, 255, 0 },
+    { 255, 255, 255 },
 } };
 constexpr int Black = 0;
 constexpr int Transparent = -1;
 
 // Six dots on a circle of radius 10 around the hotspot, clockwise from the top, in quarter pixels.
-constexpr std::array<std::array<int, 2>, FrameCount> DotOffsets = { {
-    { 0, -40 }, { 35, -20 }, { 35, 20 }, { 0, 40 }, { -35, 20 }, { -35, -20 } } };
+constexpr std::array<std::array<int, 2>, FrameCount> DotOffsets
+    = { { { 0, -40 }, { 35, -20 }, { 35, 20 }, { 0, 40 }, { -35, 20 }, { -35, -20 } } };
 constexpr int DotRadius2 = 13 * 13; // 3.25 px
 constexpr int RimRadius2 = 17 * 17; // one-pixel black rim
 // The leading dot is blue, the ones behind it fade out: blue, navy, grey, silver, white, white.
