@@ -15,6 +15,7 @@
 #include <QPointer>
 #include <QSaveFile>
 #include <QScreen>
+#include <QThread>
 #include <QWindow>
 
 namespace {
@@ -94,9 +95,10 @@ void TfmStatus::ShowStatus(const QString& text)
     QElapsedTimer waited;
     waited.start();
     while (fmStatus && fmStatus->windowHandle() && !fmStatus->windowHandle()->isExposed()
-        && waited.elapsed() < 500)
-        QCoreApplication::processEvents(
-            QEventLoop::ExcludeUserInputEvents | QEventLoop::WaitForMoreEvents, 50);
+        && waited.elapsed() < 500) {
+        QThread::msleep(5);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
     if (fmStatus)
         fmStatus->repaint();
 }
