@@ -1,4 +1,9 @@
-int main()
+#include "server/ServerCommand.h"
+
+#include <QCoreApplication>
+
+int main(int argc, char* argv[])
 {
-    return 0;
+    QCoreApplication app(argc, argv);
+    return ServerCommand::run(app.arguments().mid(1));
 }

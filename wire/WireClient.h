@@ -57,15 +57,15 @@ public:
 
     // Connects and opens a session with the server class serverGuid. Returns an empty string on
     // success, otherwise why not (unreachable, timed out, or the server's refusal message).
-    QString connectToServer(const QString& host, quint16 port, const QUuid& serverGuid,
-        int timeoutMs = DefaultConnectTimeoutMs);
+    QString connectToServer(
+        const QString& host, quint16 port, const QUuid& serverGuid, int timeoutMs = DefaultConnectTimeoutMs);
     bool isConnected() const;
     void disconnectFromServer();
 
     // Runs an operation (SetQuerySQL, ExecSP, ChangeDb, KeepConnection, ConnectDb, GetZt,
     // BackupDatabase). GetBackUpFileServer goes through download().
-    WireReply call(const QString& operation, const QVariantList& args = {},
-        int timeoutMs = DefaultCallTimeoutMs);
+    WireReply call(
+        const QString& operation, const QVariantList& args = {}, int timeoutMs = DefaultCallTimeoutMs);
     // Same, writing the by-reference values back into args.
     QVariant callByRef(const QString& operation, QVariantList& args, int timeoutMs = DefaultCallTimeoutMs);
 

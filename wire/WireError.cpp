@@ -1,3 +1,7 @@
 #include "wire/WireError.h"
 
-WireError::WireError(Cause cause, const QString& message) : Exception(message), FCause(cause) {}
+WireError::WireError(Cause cause, const QString& message)
+    : Exception(message)
+    , FCause(cause)
+{
+}

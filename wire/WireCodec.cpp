@@ -1,0 +1,521 @@
+#include "wire/WireCodec.h"
+
+#include "wire/CborWriter.h"
+
+#include <QCborStreamReader>
+#include <QtEndian>
+#include <algorithm>
+#include <bit>
+#include <limits>
+
+namespace {
+
+using Type = WireMessage::Type;
+
+enum Key : quint16 {
+    KeyType = 1 << 0,
+    KeyId = 1 << 1,
+    KeyGuid = 1 << 2,
+    KeyOp = 1 << 3,
+    KeyMessage = 1 << 4,
+    KeyArgs = 1 << 5,
+    KeyResult = 1 << 6,
+    KeyRows = 1 << 7,
+    KeyFields = 1 << 8,
+    KeyCount = 1 << 9,
+    KeySize = 1 << 10,
+};
+
+struct KeyName {
+    Key key;
+    const char* name;
+};
+
+constexpr KeyName KeyNames[] = {
+    { KeyType, "type" },
+    { KeyId, "id" },
+    { KeyGuid, "guid" },
+    { KeyOp, "op" },
+    { KeyMessage, "message" },
+    { KeyArgs, "args" },
+    { KeyResult, "result" },
+    { KeyRows, "rows" },
+    { KeyFields, "fields" },
+    { KeyCount, "count" },
+    { KeySize, "size" },
+};
+
+constexpr Type AllTypes[] = { Type::Hello, Type::Welcome, Type::Refused, Type::Call, Type::Result,
+    Type::Error, Type::Rows, Type::Table, Type::Stream };
+
+// Every key a type has; all of them are required.
+quint16 keysOf(Type type)
+{
+    switch (type) {
+    case Type::Hello:
+        return KeyType | KeyGuid;
+    case Type::Welcome:
+        return KeyType;
+    case Type::Refused:
+        return KeyType | KeyMessage;
+    case Type::Call:
+        return KeyType | KeyId | KeyOp | KeyArgs;
+    case Type::Result:
+        return KeyType | KeyId | KeyResult | KeyArgs;
+    case Type::Error:
+        return KeyType | KeyId | KeyMessage;
+    case Type::Rows:
+        return KeyType | KeyId | KeyRows;
+    case Type::Table:
+        return KeyType | KeyId | KeyFields | KeyCount;
+    case Type::Stream:
+        return KeyType | KeyId | KeySize;
+    }
+    return 0;
+}
+
+// Reads one message map from a CBOR payload, checking each item as it goes.
+class MessageReader {
+public:
+    explicit MessageReader(QByteArrayView payload)
+        : r(payload.data(), payload.size())
+        , size(payload.size())
+    {
+    }
+
+    bool read(WireMessage* m)
+    {
+        if (r.type() != QCborStreamReader::Map)
+            return fail(QStringLiteral("a message must be a map"));
+        if (!r.enterContainer())
+            return failCbor();
+        quint16 seen = 0;
+        QString typeName;
+        QString keyText;
+        while (r.hasNext()) {
+            if (!readText(&keyText))
+                return false;
+            const Key key = keyOf(keyText);
+            if (!key)
+                return fail(QStringLiteral("unknown key \"%1\"").arg(keyText));
+            if (seen & key)
+                return fail(QStringLiteral("duplicate key \"%1\"").arg(keyText));
+            seen |= key;
+            if (!readEntry(key, m, &typeName))
+                return false;
+        }
+        if (r.lastError() != QCborError::NoError)
+            return failCbor();
+        if (!r.leaveContainer())
+            return failCbor();
+        if (r.currentOffset() != size)
+            return fail(QStringLiteral("bytes after the message"));
+        if (!(seen & KeyType))
+            return fail(QStringLiteral("message without a type"));
+        if (seen != keysOf(m->type))
+            return fail(QStringLiteral("a \"%1\" message with the wrong keys").arg(typeName));
+        return true;
+    }
+
+    QString error;
+
+private:
+    bool fail(const QString& message)
+    {
+        if (error.isEmpty())
+            error = message;
+        return false;
+    }
+
+    bool failCbor()
+    {
+        const QCborError e = r.lastError();
+        return fail(e == QCborError::NoError ? QStringLiteral("malformed CBOR") : e.toString());
+    }
+
+    static Key keyOf(const QString& text)
+    {
+        for (const KeyName& k : KeyNames) {
+            if (text == QLatin1StringView(k.name))
+                return k.key;
+        }
+        return Key(0);
+    }
+
+    bool readEntry(Key key, WireMessage* m, QString* typeName)
+    {
+        switch (key) {
+        case KeyType:
+            if (!readText(typeName))
+                return false;
+            for (Type t : AllTypes) {
+                if (*typeName == WireMessage::typeName(t)) {
+                    m->type = t;
+                    return true;
+                }
+            }
+            return fail(QStringLiteral("unknown message type \"%1\"").arg(*typeName));
+        case KeyId:
+            return readId(&m->id);
+        case KeyGuid:
+        case KeyOp:
+        case KeyMessage:
+            return readText(&m->text);
+        case KeyArgs:
+            return readList(&m->args, 1);
+        case KeyResult:
+            return readValue(&m->result, 0);
+        case KeyRows:
+            return readRows(&m->rows);
+        case KeyFields:
+            return readFields(&m->fields);
+        case KeyCount:
+        case KeySize:
+            return readCount(&m->count);
+        }
+        return fail(QStringLiteral("unknown key"));
+    }
+
+    bool readText(QString* out)
+    {
+        if (r.type() != QCborStreamReader::String)
+            return fail(QStringLiteral("text expected"));
+        out->clear();
+        auto chunk = r.readString();
+        while (chunk.status == QCborStreamReader::Ok) {
+            if (out->isEmpty())
+                *out = std::move(chunk.data);
+            else
+                out->append(chunk.data);
+            chunk = r.readString();
+        }
+        return chunk.status == QCborStreamReader::EndOfString || failCbor();
+    }
+
+    bool readBytes(QByteArray* out)
+    {
+        out->clear();
+        auto chunk = r.readByteArray();
+        while (chunk.status == QCborStreamReader::Ok) {
+            if (out->isEmpty())
+                *out = std::move(chunk.data);
+            else
+                out->append(chunk.data);
+            chunk = r.readByteArray();
+        }
+        return chunk.status == QCborStreamReader::EndOfString || failCbor();
+    }
+
+    bool readId(qint32* out)
+    {
+        if (r.type() != QCborStreamReader::UnsignedInteger)
+            return fail(QStringLiteral("an id must be a non-negative integer"));
+        const quint64 value = r.toUnsignedInteger();
+        if (value > quint64(std::numeric_limits<qint32>::max()))
+            return fail(QStringLiteral("id out of range"));
+        *out = qint32(value);
+        return next();
+    }
+
+    bool readCount(qint64* out)
+    {
+        if (r.type() == QCborStreamReader::Tag) {
+            if (r.toTag() != QCborTag(CborWriter::Int64Tag))
+                return fail(QStringLiteral("unknown tag"));
+            if (!next())
+                return false;
+        }
+        if (r.type() != QCborStreamReader::UnsignedInteger)
+            return fail(QStringLiteral("a count must be a non-negative integer"));
+        const quint64 value = r.toUnsignedInteger();
+        if (value > quint64(std::numeric_limits<qint64>::max()))
+            return fail(QStringLiteral("count out of range"));
+        *out = qint64(value);
+        return next();
+    }
+
+    // A plain integer must fit 32 bits; with our tag, 64 bits.
+    bool readInteger(QVariant* out, bool wide)
+    {
+        const quint64 limit = wide ? quint64(std::numeric_limits<qint64>::max())
+                                   : quint64(std::numeric_limits<qint32>::max());
+        qint64 value;
+        if (r.type() == QCborStreamReader::UnsignedInteger) {
+            const quint64 u = r.toUnsignedInteger();
+            if (u > limit)
+                return fail(QStringLiteral("integer out of range"));
+            value = qint64(u);
+        } else if (r.type() == QCborStreamReader::NegativeInteger) {
+            const quint64 n = quint64(r.toNegativeInteger()); // the value is -1 - n
+            if (n > limit)
+                return fail(QStringLiteral("integer out of range"));
+            value = -1 - qint64(n);
+        } else {
+            return fail(QStringLiteral("integer expected"));
+        }
+        *out = wide ? QVariant(qlonglong(value)) : QVariant(int(value));
+        return next();
+    }
+
+    bool readValue(QVariant* out, int depth)
+    {
+        switch (r.type()) {
+        case QCborStreamReader::UnsignedInteger:
+        case QCborStreamReader::NegativeInteger:
+            return readInteger(out, false);
+        case QCborStreamReader::Tag:
+            if (r.toTag() != QCborTag(CborWriter::Int64Tag))
+                return fail(QStringLiteral("unknown tag"));
+            return next() && readInteger(out, true);
+        case QCborStreamReader::ByteArray: {
+            QByteArray bytes;
+            if (!readBytes(&bytes))
+                return false;
+            *out = bytes;
+            return true;
+        }
+        case QCborStreamReader::String: {
+            QString text;
+            if (!readText(&text))
+                return false;
+            *out = text;
+            return true;
+        }
+        case QCborStreamReader::Array: {
+            QVariantList list;
+            if (!readList(&list, depth + 1))
+                return false;
+            *out = list;
+            return true;
+        }
+        case QCborStreamReader::SimpleType:
+            if (r.isNull())
+                *out = QVariant();
+            else if (r.isBool())
+                *out = r.toBool();
+            else
+                return fail(QStringLiteral("unsupported simple value"));
+            return next();
+        case QCborStreamReader::Float16:
+            *out = double(r.toFloat16());
+            return next();
+        case QCborStreamReader::Float:
+            *out = double(r.toFloat());
+            return next();
+        case QCborStreamReader::Double:
+            *out = r.toDouble();
+            return next();
+        case QCborStreamReader::Map:
+            return fail(QStringLiteral("a value cannot be a map"));
+        case QCborStreamReader::Invalid:
+            return failCbor();
+        }
+        return fail(QStringLiteral("unsupported value"));
+    }
+
+    bool enterArray(int depth)
+    {
+        if (r.type() != QCborStreamReader::Array)
+            return fail(QStringLiteral("array expected"));
+        if (depth > WireCodec::MaxValueDepth)
+            return fail(QStringLiteral("values nested too deeply"));
+        return r.enterContainer() || failCbor();
+    }
+
+    bool leaveArray() { return (r.lastError() == QCborError::NoError && r.leaveContainer()) || failCbor(); }
+
+    // Never trusts a length header further than the bytes that could hold its items.
+    qsizetype reserveFor() const
+    {
+        if (!r.isLengthKnown())
+            return 0;
+        return qsizetype(std::min<quint64>(r.length(), quint64(size - r.currentOffset())));
+    }
+
+    bool readList(QVariantList* out, int depth)
+    {
+        if (r.type() == QCborStreamReader::Array)
+            out->reserve(reserveFor());
+        if (!enterArray(depth))
+            return false;
+        while (r.hasNext()) {
+            QVariant item;
+            if (!readValue(&item, depth))
+                return false;
+            out->append(std::move(item));
+        }
+        return leaveArray();
+    }
+
+    bool readRows(QList<QVariantList>* out)
+    {
+        if (r.type() == QCborStreamReader::Array)
+            out->reserve(reserveFor());
+        if (!enterArray(1))
+            return false;
+        while (r.hasNext()) {
+            QVariantList row;
+            if (!readList(&row, 2))
+                return false;
+            out->append(std::move(row));
+        }
+        return leaveArray();
+    }
+
+    bool readFields(QStringList* out)
+    {
+        if (!enterArray(1))
+            return false;
+        while (r.hasNext()) {
+            QString name;
+            if (!readText(&name))
+                return false;
+            out->append(name);
+        }
+        return leaveArray();
+    }
+
+    bool next() { return r.next() || failCbor(); }
+
+    QCborStreamReader r;
+    qint64 size;
+};
+
+bool writeBody(CborWriter& w, const WireMessage& m, QString* error)
+{
+    const quint16 keys = keysOf(m.type);
+    w.startMap(quint64(std::popcount(keys)));
+    w.writeAscii("type");
+    w.writeText(WireMessage::typeName(m.type));
+    if (keys & KeyId) {
+        w.writeAscii("id");
+        w.writeInt32(m.id);
+    }
+    for (Key textKey : { KeyGuid, KeyOp, KeyMessage }) {
+        if (keys & textKey) {
+            w.writeAscii(textKey == KeyGuid ? "guid" : textKey == KeyOp ? "op" : "message");
+            w.writeText(m.text);
+        }
+    }
+    if (keys & KeyResult) {
+        w.writeAscii("result");
+        if (!w.writeValue(m.result, error))
+            return false;
+    }
+    if (keys & KeyArgs) {
+        w.writeAscii("args");
+        if (!w.writeValue(m.args, error))
+            return false;
+    }
+    if (keys & KeyRows) {
+        w.writeAscii("rows");
+        w.startArray(quint64(m.rows.size()));
+        for (const QVariantList& row : m.rows) {
+            if (!w.writeValue(row, error))
+                return false;
+        }
+    }
+    if (keys & KeyFields) {
+        w.writeAscii("fields");
+        w.writeValue(m.fields, error);
+    }
+    if (keys & (KeyCount | KeySize)) {
+        w.writeAscii(keys & KeyCount ? "count" : "size");
+        w.writeInt64(m.count);
+    }
+    return true;
+}
+
+} // namespace
+
+WireCodec::Parsed WireCodec::parse(QByteArrayView data)
+{
+    Parsed p;
+    if (data.size() < HeaderSize + 1)
+        return p;
+    const quint32 length = qFromBigEndian<quint32>(data.data());
+    if (length < 1 || length > quint32(MaxFrameSize)) {
+        p.status = Parsed::Status::BadFrame;
+        p.error = QStringLiteral("frame length %1 outside 1..%2").arg(length).arg(MaxFrameSize);
+        return p;
+    }
+    const quint8 kind = quint8(data[HeaderSize]);
+    if (kind != quint8(FrameKind::Message) && kind != quint8(FrameKind::Chunk)) {
+        p.status = Parsed::Status::BadFrame;
+        p.error = QStringLiteral("unknown frame kind %1").arg(kind);
+        return p;
+    }
+    if (data.size() < HeaderSize + qsizetype(length))
+        return p;
+    p.kind = FrameKind(kind);
+    p.consumed = HeaderSize + qsizetype(length);
+    const QByteArrayView payload = data.sliced(HeaderSize + 1, qsizetype(length) - 1);
+    if (p.kind == FrameKind::Chunk) {
+        p.chunk = payload.toByteArray();
+        p.status = Parsed::Status::Complete;
+    } else if (decodeMessage(payload, &p.message, &p.error)) {
+        p.status = Parsed::Status::Complete;
+    } else {
+        p.status = Parsed::Status::BadMessage;
+    }
+    return p;
+}
+
+bool WireCodec::decodeMessage(QByteArrayView payload, WireMessage* message, QString* error)
+{
+    *message = WireMessage();
+    MessageReader reader(payload);
+    if (reader.read(message))
+        return true;
+    *error = reader.error;
+    *message = WireMessage(); // a refused message is never half used
+    return false;
+}
+
+bool WireCodec::encodeMessage(const WireMessage& message, QByteArray* frame, QString* error)
+{
+    frame->clear();
+    beginFrame(*frame, FrameKind::Message);
+    CborWriter writer(*frame);
+    return writeBody(writer, message, error) && endFrame(*frame, 0, error);
+}
+
+QByteArray WireCodec::encodeChunk(QByteArrayView bytes)
+{
+    QByteArray frame;
+    frame.reserve(HeaderSize + 1 + bytes.size());
+    beginFrame(frame, FrameKind::Chunk);
+    frame.append(bytes);
+    QString ignored;
+    endFrame(frame, 0, &ignored);
+    return frame;
+}
+
+QByteArray WireCodec::errorFrame(qint32 id, const QString& message)
+{
+    WireMessage m;
+    m.type = Type::Error;
+    m.id = id;
+    m.text = message.left(64 * 1024);
+    QByteArray frame;
+    QString ignored;
+    encodeMessage(m, &frame, &ignored);
+    return frame;
+}
+
+void WireCodec::beginFrame(QByteArray& out, FrameKind kind)
+{
+    const char header[HeaderSize + 1] = { 0, 0, 0, 0, char(kind) };
+    out.append(header, sizeof header);
+}
+
+bool WireCodec::endFrame(QByteArray& out, qsizetype frameStart, QString* error)
+{
+    const qsizetype length = out.size() - frameStart - HeaderSize;
+    if (length > MaxFrameSize) {
+        *error = QStringLiteral("message of %1 bytes exceeds the frame limit").arg(length);
+        return false;
+    }
+    qToBigEndian(quint32(length), out.data() + frameStart);
+    return true;
+}
