@@ -8,11 +8,11 @@
 
 // Runs a real bksvr for a test: on a private copy of the demo data (generated once per test
 // process with `bksvr --init-demo`, then copied), on 127.0.0.1 with a free port. The executable
-// comes from the environment variable NS_BKSVR. The server's stderr log goes to a file in the
-// data folder's parent, readable with log().
+// comes from the environment variable NS_BKSVR. The server's stderr log goes to a file beside the
+// data folder (never a pipe that someone must drain), readable with log().
 class BksvrProcess {
 public:
-    static constexpr int DefaultDemoGoods = 0; // 0: the demo builder's own default
+    static constexpr int DefaultDemoGoods = 0; // the demo builder's own default
 
     BksvrProcess();
     ~BksvrProcess(); // stop()
