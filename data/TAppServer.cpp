@@ -13,19 +13,6 @@ constexpr int QueryMs = 120 * 1000; // the SQL runs before the first row packet 
 constexpr int BackupMs = 30 * 60 * 1000; // snapshot and ZIP; no word until done
 constexpr int DownloadMs = 60 * 1000; // between two chunks of the backup file
 
-[[noreturn]] void Rethrow(const WireError& e)
-{
-    if (e.cause() == WireError::Cause::Connection)
-        throw Exception(QStringLiteral("与后台服务器的连接已断开：%1").arg(e.message()));
-    throw Exception(e.message());
-}
-
-void CheckConnected(const WireClient& client)
-{
-    if (!client.isConnected())
-        throw Exception(QStringLiteral("未连接到后台服务器"));
-}
-
 } // namespace
 
 int TAppServer::TimeoutFor(const QString& operation)
@@ -43,12 +30,7 @@ int TAppServer::TimeoutFor(const QString& operation)
 
 QVariant TAppServer::Call(const QString& name, QVariantList& args)
 {
-    CheckConnected(FClient);
-    try {
-        return FClient.callByRef(name, args, TimeoutFor(name));
-    } catch (const WireError& e) {
-        Rethrow(e);
-    }
+    return FClient.callByRef(name, args, TimeoutFor(name));
 }
 
 int TAppServer::SetQuerySQL(const QString& sql)
@@ -70,13 +52,7 @@ int TAppServer::ExecSP(const QString& procName, const QVariant& packedParams, QV
 
 void TAppServer::OpenProvider(const QString& providerName, TRecordStore& into)
 {
-    CheckConnected(FClient);
-    WireTable table;
-    try {
-        table = FClient.openProvider(providerName, TimeoutFor(providerName));
-    } catch (const WireError& e) {
-        Rethrow(e);
-    }
+    WireTable table = FClient.openProvider(providerName, TimeoutFor(providerName));
     into.Reset(table.fields);
     into.Reserve(table.rows.size());
     for (QVariantList& row : table.rows) {
@@ -92,10 +68,5 @@ void TAppServer::OpenProvider(const QString& providerName, TRecordStore& into)
 
 WireDownload TAppServer::GetBackUpFileServer(const QString& backupName, QIODevice& to)
 {
-    CheckConnected(FClient);
-    try {
-        return FClient.download(backupName, to, DownloadMs);
-    } catch (const WireError& e) {
-        Rethrow(e);
-    }
+    return FClient.download(backupName, to, DownloadMs);
 }

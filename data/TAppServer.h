@@ -10,8 +10,9 @@ struct WireDownload;
 
 // The application server's dispatch interface over an open connection. Every call blocks
 // the calling thread until the reply, the end of its time bound, or the loss of the
-// connection, and throws Exception: with the server's message when the server refused, or
-// with "与后台服务器的连接已断开：..." when the connection failed (it is closed then).
+// connection, and throws Exception (WireError): with the server's message when the server
+// refused, or saying what happened to the connection (closed, silent too long), which is
+// closed then.
 class TAppServer {
 public:
     explicit TAppServer(WireClient& client)
