@@ -7,8 +7,8 @@
 #include <QString>
 #include <memory>
 
-struct sqlite3;
 class MoveNodeProcedure;
+class SqliteConnection;
 
 // One session's connection to one account set. Not shared between threads; a session that
 // switches account sets drops this object and opens another through AccountSetStore.
@@ -28,9 +28,9 @@ public:
     // query-only connection). Refused: nullptr and *error naming SQLite's message.
     std::unique_ptr<ReadOnlyQuery> query(const QString& sql, QString* error);
 
-    // ExecSP: procName is "name;1" (or "name"); an unknown name is an error. On true, *result is the
-    // procedure's return code and params hold the output values (e.g. "@szNewID" filled).
-    // false: a failure to report as an error reply with *error.
+    // ExecSP: procName is "name;1" (or "name"; letter case ignored); an unknown name or a missing
+    // parameter is an error. On true, *result is the procedure's return code and params hold the
+    // output values ("@szNewID" filled). false: a failure to report as an error reply with *error.
     bool execProcedure(
         const QString& procName, ProcParams& params, const ClientInfo& client, int* result, QString* error);
 
@@ -45,10 +45,12 @@ public:
 
 private:
     AccountSetDb() = default;
+    bool runMoveNode(ProcParams& params, const ClientInfo& client, int* result, QString* error);
+
     QString name;
     QString file;
     QString backupFolder;
-    sqlite3* writer = nullptr;
-    sqlite3* reader = nullptr;
+    std::unique_ptr<SqliteConnection> writer; // moves and backups; WAL, synchronous=FULL
+    std::unique_ptr<SqliteConnection> reader; // queries only: query_only plus the authorizer
     std::unique_ptr<MoveNodeProcedure> mover;
 };

@@ -25,6 +25,9 @@ public:
     // path. Unknown name or unusable file: nullptr and *error.
     std::unique_ptr<AccountSetDb> openAccountSet(const QString& dbName, QString* error) const;
 
+    // The file of a catalogue entry; refuses entries that name anything but a file in the data folder.
+    QString accountSetPath(const AccountSetEntry& entry, QString* error) const;
+
     // The finished backup archive for GetBackUpFileServer (backup name without ".ZIP").
     // Unsafe or unknown names: empty result and *error.
     QString backupFilePath(const QString& backupName, QString* error) const;

@@ -1,12 +1,13 @@
 #pragma once
 
 #include "server/ClientInfo.h"
+#include "server/SqliteStatement.h"
 
-#include <QHash>
 #include <QString>
+#include <map>
+#include <memory>
 
 struct sqlite3;
-struct sqlite3_stmt;
 
 // The stored procedure that moves one base-information record (with everything below it) to a new
 // parent, in one transaction, journalled. Keeps its prepared statements per table.
@@ -37,5 +38,12 @@ public:
         int newLevel, QString* newId, const ClientInfo& client, QString* error);
 
 private:
+    struct TableStatements;
+    TableStatements* statementsFor(const QString& table, QString* error);
+    int moveInTransaction(TableStatements& t, const QString& oldId, const QString& oldParId,
+        const QString& newParId, int newLevel, const ClientInfo& client, QString* error);
+
     sqlite3* db;
+    SqliteStatement findTable, begin, commit, rollback, journal;
+    std::map<QString, std::unique_ptr<TableStatements>> perTable;
 };

@@ -1,18 +1,137 @@
 #include "server/ReadOnlyQuery.h"
 
+#include <QSet>
 #include <sqlite3.h>
 
-ReadOnlyQuery::ReadOnlyQuery(sqlite3_stmt* statement)
-    : stmt(statement)
+namespace {
+// SQLite's virtual machine instructions between two checks of the budget, and the number of checks
+// a query may use: far beyond reading 100,000 goods, yet an endless query stops within seconds.
+constexpr int InstructionsPerCheck = 100000;
+constexpr int ChecksPerQuery = 200000;
+// No text or blob beyond this: every value must fit in one reply frame.
+constexpr int MaxValueBytes = 1 << 20;
+
+// Pragmas that only report; any pragma given a value is refused as well.
+bool isReportingPragma(const char* name)
 {
+    static const QSet<QByteArray> allowed { "table_info", "table_xinfo", "index_list", "index_info",
+        "index_xinfo", "foreign_key_list", "user_version", "schema_version", "page_count", "page_size",
+        "encoding" };
+    return name && allowed.contains(QByteArray(name).toLower());
+}
+
+int authorize(void*, int action, const char* arg1, const char* arg2, const char* dbName, const char*)
+{
+    // Only the account set itself (and SQLite's own temp schema for sorting) may be read.
+    if (dbName && qstrcmp(dbName, "main") != 0 && qstrcmp(dbName, "temp") != 0)
+        return SQLITE_DENY;
+    switch (action) {
+    case SQLITE_SELECT:
+    case SQLITE_READ:
+    case SQLITE_FUNCTION:
+    case SQLITE_RECURSIVE:
+        return SQLITE_OK;
+    case SQLITE_PRAGMA:
+        return arg2 == nullptr && isReportingPragma(arg1) ? SQLITE_OK : SQLITE_DENY;
+    default:
+        // Writes, schema changes, ATTACH/DETACH, transactions, savepoints, ANALYZE, REINDEX...
+        return SQLITE_DENY;
+    }
+}
+
+bool onlyBlanksOrComments(sqlite3* db, const char* tail, QString* error)
+{
+    while (tail && *tail) {
+        sqlite3_stmt* extra = nullptr;
+        const char* rest = nullptr;
+        if (sqlite3_prepare_v2(db, tail, -1, &extra, &rest) != SQLITE_OK) {
+            *error = QString::fromUtf8(sqlite3_errmsg(db));
+            return false;
+        }
+        if (extra) {
+            sqlite3_finalize(extra);
+            return false;
+        }
+        if (rest == tail)
+            break;
+        tail = rest;
+    }
+    return true;
+}
+}
+
+void ReadOnlyQuery::guardConnection(sqlite3* db)
+{
+    sqlite3_set_authorizer(db, authorize, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    sqlite3_limit(db, SQLITE_LIMIT_LENGTH, MaxValueBytes);
+}
+
+std::unique_ptr<ReadOnlyQuery> ReadOnlyQuery::prepare(sqlite3* db, const QString& sql, QString* error)
+{
+    const QByteArray utf8 = sql.toUtf8();
+    sqlite3_stmt* prepared = nullptr;
+    const char* tail = nullptr;
+    if (sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &prepared, &tail) != SQLITE_OK) {
+        *error = QString::fromUtf8(sqlite3_errmsg(db));
+        return nullptr;
+    }
+    SqliteStatement statement(db, prepared);
+    if (!prepared) {
+        *error = QStringLiteral("查询语句为空");
+        return nullptr;
+    }
+    QString tailError;
+    if (!onlyBlanksOrComments(db, tail, &tailError)) {
+        *error = tailError.isEmpty() ? QStringLiteral("查询只能包含一条SQL语句")
+                                     : QStringLiteral("查询只能包含一条SQL语句：%1").arg(tailError);
+        return nullptr;
+    }
+    if (!sqlite3_stmt_readonly(prepared)) {
+        *error = QStringLiteral("只允许只读查询");
+        return nullptr;
+    }
+    return std::unique_ptr<ReadOnlyQuery>(new ReadOnlyQuery(db, std::move(statement)));
+}
+
+ReadOnlyQuery::ReadOnlyQuery(sqlite3* connection, SqliteStatement&& statement)
+    : db(connection)
+    , stmt(std::move(statement))
+    , budget(ChecksPerQuery)
+{
+    const int count = stmt.columnCount();
+    for (int i = 0; i < count; ++i)
+        names.append(stmt.columnName(i));
+    sqlite3_progress_handler(db, InstructionsPerCheck, &ReadOnlyQuery::spend, this);
 }
 
 ReadOnlyQuery::~ReadOnlyQuery()
 {
-    sqlite3_finalize(stmt);
+    sqlite3_progress_handler(db, 0, nullptr, nullptr);
 }
 
-bool ReadOnlyQuery::next(QVariantList&, QString*)
+int ReadOnlyQuery::spend(void* query)
 {
-    return false;
+    // Non-zero interrupts the statement ("interrupted").
+    return --static_cast<ReadOnlyQuery*>(query)->budget < 0 ? 1 : 0;
+}
+
+bool ReadOnlyQuery::next(QVariantList& row, QString* error)
+{
+    if (done)
+        return false;
+    if (!stmt.step()) {
+        done = true;
+        if (budget < 0)
+            *error = QStringLiteral("查询运行时间过长，已被中止");
+        else if (!stmt.ok())
+            *error = stmt.errorText();
+        return false;
+    }
+    const int count = int(names.size());
+    row.resize(count);
+    for (int i = 0; i < count; ++i)
+        row[i] = stmt.value(i);
+    return true;
 }

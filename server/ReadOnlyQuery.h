@@ -1,16 +1,25 @@
 #pragma once
 
+#include "server/SqliteStatement.h"
+
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
+#include <memory>
 
-struct sqlite3_stmt;
+struct sqlite3;
 
 // A cursor over one read-only statement, so a large result can be streamed in packets without
-// holding all rows. Made by AccountSetDb::query; must not outlive that AccountSetDb.
+// holding all rows. Made by AccountSetDb::query; must not outlive that AccountSetDb. A statement
+// that runs away (an endless recursive query) is interrupted after a fixed amount of work; one
+// cursor at a time per connection.
 class ReadOnlyQuery {
 public:
-    explicit ReadOnlyQuery(sqlite3_stmt* statement);
+    // Installs the authorizer that keeps a query connection read-only and inside its account set.
+    static void guardConnection(sqlite3* db);
+    // Exactly one statement that SQLite itself calls read-only. Refused: nullptr and *error.
+    static std::unique_ptr<ReadOnlyQuery> prepare(sqlite3* db, const QString& sql, QString* error);
+
     ~ReadOnlyQuery();
     ReadOnlyQuery(const ReadOnlyQuery&) = delete;
     ReadOnlyQuery& operator=(const ReadOnlyQuery&) = delete;
@@ -22,7 +31,12 @@ public:
     bool next(QVariantList& row, QString* error);
 
 private:
-    sqlite3_stmt* stmt;
+    ReadOnlyQuery(sqlite3* db, SqliteStatement&& statement);
+    static int spend(void* query);
+
+    sqlite3* db;
+    SqliteStatement stmt;
+    int budget;
     QStringList names;
     bool done = false;
 };
