@@ -246,10 +246,11 @@ private:
                 return fail(QStringLiteral("integer out of range"));
             value = qint64(u);
         } else if (r.type() == QCborStreamReader::NegativeInteger) {
-            const quint64 n = quint64(r.toNegativeInteger()); // the value is -1 - n
-            if (n > limit)
+            // The absolute value; 0 stands for -2^64.
+            const quint64 magnitude = quint64(r.toNegativeInteger());
+            if (magnitude == 0 || magnitude > limit + 1)
                 return fail(QStringLiteral("integer out of range"));
-            value = -1 - qint64(n);
+            value = qint64(~magnitude + 1);
         } else {
             return fail(QStringLiteral("integer expected"));
         }
