@@ -316,7 +316,9 @@ void TStringGrid::PaintCorner()
     option.state |= QStyle::State_Raised | QStyle::State_Horizontal;
     option.text = Cells(0, 0);
     option.textAlignment = Qt::AlignLeft | Qt::AlignVCenter;
+    painter.save();
     FCorner->style()->drawControl(QStyle::CE_Header, &option, &painter, FCorner);
+    painter.restore();
     DrawHeaderCell(&painter, option.rect, 0);
 }
 

@@ -178,7 +178,7 @@ int TStringGridModel::columnCount(const QModelIndex& parent) const
 
 QVariant TStringGridModel::data(const QModelIndex& index, int role) const
 {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid))
+    if (!IsDataIndex(index))
         return QVariant();
     const Row& row = FRows[size_t(index.row() + 1)];
     switch (role) {
@@ -198,7 +198,7 @@ QVariant TStringGridModel::data(const QModelIndex& index, int role) const
 
 bool TStringGridModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {
-    if (role != Qt::EditRole || !FEditable || !checkIndex(index, CheckIndexOption::IndexIsValid))
+    if (role != Qt::EditRole || !FEditable || !IsDataIndex(index))
         return false;
     SetCell(index.column() + 1, index.row() + 1, value.toString());
     FlushChanges();
@@ -216,7 +216,7 @@ QVariant TStringGridModel::headerData(int section, Qt::Orientation orientation, 
 
 Qt::ItemFlags TStringGridModel::flags(const QModelIndex& index) const
 {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid))
+    if (!IsDataIndex(index))
         return Qt::NoItemFlags;
     Qt::ItemFlags result = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
     if (FEditable)

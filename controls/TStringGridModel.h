@@ -61,6 +61,10 @@ private:
     {
         return col >= 0 && row >= 0 && col < FColCount && row < GridRowCount();
     }
+    bool IsDataIndex(const QModelIndex& index) const
+    {
+        return index.isValid() && index.model() == this && Contains(index.column() + 1, index.row() + 1);
+    }
     void MarkChanged(int col, int row);
     void AnnounceAll();
 
