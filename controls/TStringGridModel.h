@@ -16,8 +16,11 @@ class TStringGridModel : public QAbstractTableModel {
     Q_OBJECT
 
 public:
+    // A row's texts are kept in one string, one cell after the other: a cell of its own per text
+    // would cost a heap block each, and 100,000 rows of them the better part of 100 MB.
     struct Row {
-        std::vector<QString> cells; // empty until a cell is written; never longer than the column count
+        QString texts;
+        std::vector<int> ends; // where cell c ends in texts; cells from ends.size() on are empty
         QColor color;
         QColor fontColor;
     };
@@ -29,7 +32,10 @@ public:
     int GridColCount() const { return FColCount; }
     void SetGridColCount(int count);
 
-    QString Cell(int col, int row) const;
+    QString Cell(int col, int row) const { return CellView(col, row).toString(); }
+    QStringView CellView(int col, int row) const;
+    // The texts of column col in rows 1 to the last, as a sort reads them.
+    std::vector<QStringView> DataColumn(int col) const;
     void SetCell(int col, int row, const QString& text);
     const Row& GridRow(int row) const { return FRows[size_t(row)]; }
     void SetRowColor(int row, const QColor& color);

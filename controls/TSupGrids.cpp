@@ -1,13 +1,11 @@
 #include "controls/TSupGrids.h"
 
-#include "controls/TCellKey.h"
+#include "controls/TSortKeys.h"
 #include "controls/TStringGridModel.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPainter>
-#include <algorithm>
-#include <numeric>
 
 namespace {
 
@@ -45,25 +43,12 @@ void TSupGrids::Resort()
 {
     if (FSortCol < 0)
         return;
-    // Keys parsed once per row; a stable merge sort stays within bounds even where a column
-    // mixing numbers and texts makes the comparison intransitive.
-    const int rows = RowCount();
-    std::vector<TCellKey> keys(static_cast<size_t>(rows));
-    bool allNumbers = true;
-    for (int row = 1; row < rows; ++row) {
-        keys[size_t(row)] = TCellKey::Make(Cells(FSortCol, row), false);
-        allNumbers = allNumbers && keys[size_t(row)].isNumber;
-    }
-    if (!allNumbers) {
-        for (int row = 1; row < rows; ++row)
-            keys[size_t(row)].bytes = TCellKey::GbkBytes(Cells(FSortCol, row));
-    }
-    std::vector<int> order(size_t(std::max(rows - 1, 0)));
-    std::iota(order.begin(), order.end(), 1);
-    const int direction = FSortAscending ? 1 : -1;
-    std::stable_sort(order.begin(), order.end(), [&keys, direction](int a, int b) {
-        return TCellKey::Compare(keys[size_t(a)], keys[size_t(b)]) * direction < 0;
-    });
+    // Each cell's key is made once; the comparisons then only look at the keys.
+    TSortKeys keys;
+    keys.AddAll(GridModel()->DataColumn(FSortCol));
+    std::vector<int> order = keys.StableOrder(FSortAscending);
+    for (int& row : order)
+        ++row; // key k is data row k + 1
     GridModel()->ReorderDataRows(order);
     viewport()->update();
     horizontalHeader()->viewport()->update();
@@ -88,8 +73,10 @@ void TSupGrids::DoColumnSorted()
 
 TSupGrids::TCompareResult TSupGrids::CompareCells(int col, int row1, int row2) const
 {
-    return ToCompareResult(
-        TCellKey::Compare(TCellKey::Make(Cells(col, row1), true), TCellKey::Make(Cells(col, row2), true)));
+    TSortKeys keys;
+    keys.Add(GridModel()->CellView(col, row1));
+    keys.Add(GridModel()->CellView(col, row2));
+    return ToCompareResult(keys.Compare(0, 1));
 }
 
 void TSupGrids::DeleteRow(int row)

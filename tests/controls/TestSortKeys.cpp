@@ -1,4 +1,4 @@
-#include "controls/TCellKey.h"
+#include "controls/TSortKeys.h"
 
 #include <QTest>
 #include <clocale>
@@ -7,7 +7,7 @@
 using namespace Qt::StringLiterals;
 
 // The cell order of the grid: strict numbers by value, everything else by GBK bytes.
-class TestCellKey : public QObject {
+class TestSortKeys : public QObject {
     Q_OBJECT
 
 private slots:
@@ -20,7 +20,7 @@ private slots:
     void gbkBytes();
 };
 
-void TestCellKey::parseNumber_data()
+void TestSortKeys::parseNumber_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("isNumber");
@@ -58,32 +58,32 @@ void TestCellKey::parseNumber_data()
     QTest::newRow("two points") << u"1.2.3"_s << false << 0.0;
 }
 
-void TestCellKey::parseNumber()
+void TestSortKeys::parseNumber()
 {
     QFETCH(QString, text);
     QFETCH(bool, isNumber);
     QFETCH(double, value);
 
-    const std::optional<long double> number = TCellKey::ParseNumber(text);
+    const std::optional<long double> number = TSortKeys::ParseNumber(text);
     QCOMPARE(number.has_value(), isNumber);
     if (isNumber)
         QCOMPARE(double(*number), value);
 }
 
-void TestCellKey::parseNumberIgnoresLocale()
+void TestSortKeys::parseNumberIgnoresLocale()
 {
     const QByteArray previous = std::setlocale(LC_NUMERIC, nullptr);
     if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8"))
         QSKIP("no German locale installed to compare against");
-    const bool comma = TCellKey::ParseNumber(u"1,5").has_value();
-    const std::optional<long double> point = TCellKey::ParseNumber(u"1.5");
+    const bool comma = TSortKeys::ParseNumber(u"1,5").has_value();
+    const std::optional<long double> point = TSortKeys::ParseNumber(u"1.5");
     std::setlocale(LC_NUMERIC, previous.constData());
     QVERIFY(!comma);
     QVERIFY(point.has_value());
     QCOMPARE(double(*point), 1.5);
 }
 
-void TestCellKey::compare_data()
+void TestSortKeys::compare_data()
 {
     QTest::addColumn<QString>("a");
     QTest::addColumn<QString>("b");
@@ -94,6 +94,12 @@ void TestCellKey::compare_data()
     QTest::newRow("negative below positive") << u"-3"_s << u"2"_s << -1;
     QTest::newRow("exponent by value") << u"2e1"_s << u"19"_s << 1;
     QTest::newRow("blank-led number by value") << u" 8"_s << u"10"_s << -1;
+    QTest::newRow("18 digits, beyond double precision")
+        << u"123456789012345678"_s << u"123456789012345679"_s << -1;
+    QTest::newRow("20 digits, read the long way")
+        << u"12345678901234567890"_s << u"12345678901234567891"_s << -1;
+    QTest::newRow("short and long forms rounded alike") << u"0.1"_s << u"0.10000000000000000001"_s << -1;
+    QTest::newRow("same value, different digits") << u"120e-1"_s << u"12.000000000000000000000"_s << 0;
     QTest::newRow("number against text compares texts") << u"10"_s << u"abc"_s << -1;
     QTest::newRow("text against number compares texts") << u"9"_s << u"1a"_s << 1;
     QTest::newRow("empty before any text") << u""_s << u"a"_s << -1;
@@ -109,18 +115,21 @@ void TestCellKey::compare_data()
     QTest::newRow("same Chinese texts") << QString::fromUtf8("商品") << QString::fromUtf8("商品") << 0;
 }
 
-void TestCellKey::compare()
+void TestSortKeys::compare()
 {
     QFETCH(QString, a);
     QFETCH(QString, b);
     QFETCH(int, order);
 
+    TSortKeys keys;
+    keys.Add(a);
+    keys.Add(b);
     const auto sign = [](int v) { return v < 0 ? -1 : (v > 0 ? 1 : 0); };
-    QCOMPARE(sign(TCellKey::Compare(TCellKey::Make(a, true), TCellKey::Make(b, true))), order);
-    QCOMPARE(sign(TCellKey::Compare(TCellKey::Make(b, true), TCellKey::Make(a, true))), -order);
+    QCOMPARE(sign(keys.Compare(0, 1)), order);
+    QCOMPARE(sign(keys.Compare(1, 0)), -order);
 }
 
-void TestCellKey::gbkBytes_data()
+void TestSortKeys::gbkBytes_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QByteArray>("bytes");
@@ -132,13 +141,13 @@ void TestCellKey::gbkBytes_data()
     QTest::newRow("outside the code page") << QString::fromUtf8("😀") << QByteArray("??");
 }
 
-void TestCellKey::gbkBytes()
+void TestSortKeys::gbkBytes()
 {
     QFETCH(QString, text);
     QFETCH(QByteArray, bytes);
 
-    QCOMPARE(TCellKey::GbkBytes(text), bytes);
+    QCOMPARE(TSortKeys::GbkBytes(text), bytes);
 }
 
-QTEST_GUILESS_MAIN(TestCellKey)
-#include "TestCellKey.moc"
+QTEST_GUILESS_MAIN(TestSortKeys)
+#include "TestSortKeys.moc"
