@@ -231,8 +231,9 @@ bool TdmMain::BackupAccountSet(const QString& folder)
     QString target = backupName; // what a failure names: the backup, later the local file
     bool result = false;
     try {
+        // Normalized as the file name will be: a trailing blank must not name another folder.
         if (!FServerName.contains(u'\\') && IsLocalHost(FServerName, true))
-            ForceFolder(folder);
+            ForceFolder(NormalizeFolder(folder));
         QVariantList args { FDBName, backupName, FDBName, 0 };
         cnNet->AppServer()->Call(QStringLiteral("BackupDatabase"), args);
         backupName = args.value(1).toString();
