@@ -11,7 +11,6 @@
 
 class QIODevice;
 class QTcpSocket;
-class WireMessage;
 
 // What an operation answers: its result, and the values of all its arguments after the call
 // (the by-reference ones as the server changed them, the others as sent).

@@ -93,6 +93,7 @@ public:
         QString typeName;
         QString keyText;
         while (r.hasNext()) {
+            const qint64 at = r.currentOffset();
             if (!readText(&keyText))
                 return false;
             const Key key = keyOf(keyText);
@@ -101,7 +102,7 @@ public:
             if (seen & key)
                 return fail(QStringLiteral("duplicate key \"%1\"").arg(keyText));
             seen |= key;
-            if (!readEntry(key, m, &typeName))
+            if (!readEntry(key, m, &typeName) || !advanced(at))
                 return false;
         }
         if (r.lastError() != QCborError::NoError)
@@ -189,7 +190,15 @@ private:
                 out->append(chunk.data);
             chunk = r.readString();
         }
-        return chunk.status == QCborStreamReader::EndOfString || failCbor();
+        return ended(chunk.status);
+    }
+
+    // Qt 6.4 reports the end of a string even when the item after it is broken (a stray break
+    // code, say), and then stays on the string for ever: only lastError() tells.
+    bool ended(QCborStreamReader::StringResultCode status)
+    {
+        return (status == QCborStreamReader::EndOfString && r.lastError() == QCborError::NoError)
+            || failCbor();
     }
 
     bool readBytes(QByteArray* out)
@@ -203,7 +212,7 @@ private:
                 out->append(chunk.data);
             chunk = r.readByteArray();
         }
-        return chunk.status == QCborStreamReader::EndOfString || failCbor();
+        return ended(chunk.status);
     }
 
     bool readId(qint32* out)
@@ -341,7 +350,8 @@ private:
             return false;
         while (r.hasNext()) {
             QVariant item;
-            if (!readValue(&item, depth))
+            const qint64 at = r.currentOffset();
+            if (!readValue(&item, depth) || !advanced(at))
                 return false;
             out->append(std::move(item));
         }
@@ -356,7 +366,8 @@ private:
             return false;
         while (r.hasNext()) {
             QVariantList row;
-            if (!readList(&row, 2))
+            const qint64 at = r.currentOffset();
+            if (!readList(&row, 2) || !advanced(at))
                 return false;
             out->append(std::move(row));
         }
@@ -369,14 +380,21 @@ private:
             return false;
         while (r.hasNext()) {
             QString name;
-            if (!readText(&name))
+            const qint64 at = r.currentOffset();
+            if (!readText(&name) || !advanced(at))
                 return false;
             out->append(name);
         }
         return leaveArray();
     }
 
-    bool next() { return r.next() || failCbor(); }
+    bool next() { return (r.next() && r.lastError() == QCborError::NoError) || failCbor(); }
+
+    // Every item takes at least one byte; a reader that stands still would loop for ever.
+    bool advanced(qint64 before)
+    {
+        return (r.lastError() == QCborError::NoError && r.currentOffset() > before) || failCbor();
+    }
 
     QCborStreamReader r;
     qint64 size;

@@ -276,6 +276,8 @@ void TestWireCodec::badMessages_data()
         << callWithRawArg(QByteArray(40, char(0x81)) + QByteArray::fromHex("01"));
     QTest::newRow("text longer than the frame") << callWithRawArg(QByteArray::fromHex("7a7fffffff41"));
     QTest::newRow("array claiming 2^32 items") << callWithRawArg(QByteArray::fromHex("9b000000010000000001"));
+    QTest::newRow("stray break after a string in a counted array")
+        << callWithRawArg(QByteArray::fromHex("9b00000000100000046161ff40"));
     QTest::newRow("truncated inside the args") << callWithRawArg(QByteArray::fromHex("82"));
     QTest::newRow("bytes after the map") << QByteArray::fromHex("a1"
                                                                 "6474797065"

@@ -17,7 +17,11 @@ namespace {
 // A device that takes a number of writes, then fails every further one.
 class FailingDevice : public QIODevice {
 public:
-    explicit FailingDevice(int goodWrites) : goodWrites(goodWrites) { open(QIODevice::WriteOnly); }
+    explicit FailingDevice(int goodWrites)
+        : goodWrites(goodWrites)
+    {
+        open(QIODevice::WriteOnly);
+    }
     qint64 written = 0;
 
 protected:
@@ -36,8 +40,8 @@ private:
     int goodWrites;
 };
 
-QVariantList packedMove(const QString& table, const QString& id, const QString& oldParent, const QString& newParent,
-    int newLevel)
+QVariantList packedMove(
+    const QString& table, const QString& id, const QString& oldParent, const QString& newParent, int newLevel)
 {
     auto param = [](const QString& name, const QVariant& value) {
         return QVariant(QVariantList { name, value, value.typeId() == QMetaType::Int ? 3 : 1, 0, 0, 0, 0 });
@@ -148,18 +152,20 @@ void TestWireServer::queryReturnsTypedRows()
     WireClient client;
     logOn(client, QStringLiteral("zt001"));
     client.call(QStringLiteral("SetQuerySQL"),
-        { QStringLiteral("SELECT TypeId, ParId, Level, Price, FullName FROM Goods WHERE Level <= 1 ORDER BY TypeId") });
+        { QStringLiteral(
+            "SELECT TypeId, ParId, Level, Price, FullName FROM Goods WHERE Level <= 1 ORDER BY TypeId") });
     const WireTable t = client.openProvider(QStringLiteral("pv_qry_Open"));
     QCOMPARE(t.fields,
-        (QStringList { QStringLiteral("TypeId"), QStringLiteral("ParId"), QStringLiteral("Level"), QStringLiteral("Price"),
-            QStringLiteral("FullName") }));
+        (QStringList { QStringLiteral("TypeId"), QStringLiteral("ParId"), QStringLiteral("Level"),
+            QStringLiteral("Price"), QStringLiteral("FullName") }));
     QVERIFY(t.rows.size() > 1);
     QCOMPARE(t.rows[0][1], QVariant()); // the root has no parent
     QCOMPARE(t.rows[0][2].typeId(), QMetaType::LongLong);
     QCOMPARE(t.rows[0][4].typeId(), QMetaType::QString);
 
     // The provider answers the last text given on this connection.
-    client.call(QStringLiteral("SetQuerySQL"), { QStringLiteral("SELECT 1.5 AS a, x'00ff' AS b WHERE 1 = 0") });
+    client.call(
+        QStringLiteral("SetQuerySQL"), { QStringLiteral("SELECT 1.5 AS a, x'00ff' AS b WHERE 1 = 0") });
     client.call(QStringLiteral("SetQuerySQL"), { QStringLiteral("SELECT 1.5 AS a, x'00ff' AS b") });
     const WireTable one = client.openProvider(QStringLiteral("pv_qry_Open"));
     QCOMPARE(one.rows.size(), 1);
@@ -172,19 +178,23 @@ void TestWireServer::serverErrorsKeepTheConnection_data()
     QTest::addColumn<QString>("operation");
     QTest::addColumn<QVariantList>("args");
     QTest::addColumn<QString>("messagePart");
-    QTest::newRow("unknown operation") << QStringLiteral("DropEverything") << QVariantList() << QStringLiteral("unknown operation");
-    QTest::newRow("account set the catalogue lacks") << QStringLiteral("ChangeDb") << QVariantList { QStringLiteral("../ZT001") }
-                                                     << QString();
-    QTest::newRow("ChangeDb with a number") << QStringLiteral("ChangeDb") << QVariantList { 5 } << QStringLiteral("text");
+    QTest::newRow("unknown operation")
+        << QStringLiteral("DropEverything") << QVariantList() << QStringLiteral("unknown operation");
+    QTest::newRow("account set the catalogue lacks")
+        << QStringLiteral("ChangeDb") << QVariantList { QStringLiteral("../ZT001") } << QString();
+    QTest::newRow("ChangeDb with a number")
+        << QStringLiteral("ChangeDb") << QVariantList { 5 } << QStringLiteral("text");
     QTest::newRow("SQL error names SQLite's message")
         << QStringLiteral("SQL") << QVariantList { QStringLiteral("SELECT * FROM NoSuchTable") }
         << QStringLiteral("NoSuchTable");
-    QTest::newRow("write refused") << QStringLiteral("SQL") << QVariantList { QStringLiteral("DELETE FROM Goods") }
-                                   << QString();
-    QTest::newRow("unknown procedure") << QStringLiteral("ExecSP")
-                                       << QVariantList { QStringLiteral("P_NoSuch;1"), QVariant(), QVariant() } << QString();
+    QTest::newRow("write refused") << QStringLiteral("SQL")
+                                   << QVariantList { QStringLiteral("DELETE FROM Goods") } << QString();
+    QTest::newRow("unknown procedure")
+        << QStringLiteral("ExecSP") << QVariantList { QStringLiteral("P_NoSuch;1"), QVariant(), QVariant() }
+        << QString();
     QTest::newRow("packed list of the wrong shape")
-        << QStringLiteral("ExecSP") << QVariantList { QStringLiteral("P_BaseInfo_MoveNode;1"), QVariantList { 1, 2 }, QVariant() }
+        << QStringLiteral("ExecSP")
+        << QVariantList { QStringLiteral("P_BaseInfo_MoveNode;1"), QVariantList { 1, 2 }, QVariant() }
         << QStringLiteral("7 items");
 }
 
@@ -218,8 +228,9 @@ void TestWireServer::execSpMovesAndFillsOutputs()
     WireClient client;
     logOn(client, QStringLiteral("ZT002"));
     client.call(QStringLiteral("SetQuerySQL"),
-        { QStringLiteral("SELECT c.TypeId, c.ParId, c.Level, s.TypeId FROM Goods c JOIN Goods s ON s.ParId = c.ParId "
-                         "AND s.TypeId <> c.TypeId AND s.HasChild = 1 WHERE c.HasChild = 0 AND c.Level = 2 LIMIT 1") });
+        { QStringLiteral(
+            "SELECT c.TypeId, c.ParId, c.Level, s.TypeId FROM Goods c JOIN Goods s ON s.ParId = c.ParId "
+            "AND s.TypeId <> c.TypeId AND s.HasChild = 1 WHERE c.HasChild = 0 AND c.Level = 2 LIMIT 1") });
     const WireTable pick = client.openProvider(QStringLiteral("pv_qry_Open"));
     QCOMPARE(pick.rows.size(), 1);
     const QString id = pick.rows[0][0].toString(), parent = pick.rows[0][1].toString();
@@ -254,17 +265,20 @@ void TestWireServer::twoClientsInDifferentAccountSets()
     logOn(b, QStringLiteral("ZT002"));
     const QString sql = QStringLiteral("SELECT count(*) FROM MoveJournal");
     a.call(QStringLiteral("SetQuerySQL"), { sql });
-    b.call(QStringLiteral("SetQuerySQL"), { QStringLiteral("SELECT TypeId, ParId, Level FROM Goods WHERE HasChild = 0 "
-                                                           "AND Level = 3 ORDER BY TypeId LIMIT 1") });
+    b.call(QStringLiteral("SetQuerySQL"),
+        { QStringLiteral("SELECT TypeId, ParId, Level FROM Goods WHERE HasChild = 0 "
+                         "AND Level = 3 ORDER BY TypeId LIMIT 1") });
     const qlonglong journalA = a.openProvider(QStringLiteral("pv_qry_Open")).rows[0][0].toLongLong();
     const QVariantList leaf = b.openProvider(QStringLiteral("pv_qry_Open")).rows[0];
-    b.call(QStringLiteral("SetQuerySQL"), { QStringLiteral("SELECT TypeId FROM Goods WHERE Level = 1 AND TypeId <> "
-                                                           "(SELECT ParId FROM Goods WHERE TypeId = '%1') LIMIT 1")
-                                                .arg(leaf[1].toString()) });
+    b.call(QStringLiteral("SetQuerySQL"),
+        { QStringLiteral("SELECT TypeId FROM Goods WHERE Level = 1 AND TypeId <> "
+                         "(SELECT ParId FROM Goods WHERE TypeId = '%1') LIMIT 1")
+                .arg(leaf[1].toString()) });
     const QString target = b.openProvider(QStringLiteral("pv_qry_Open")).rows[0][0].toString();
     QCOMPARE(b.call(QStringLiteral("ExecSP"),
                   { QStringLiteral("P_BaseInfo_MoveNode;1"),
-                      QVariant(packedMove(QStringLiteral("Goods"), leaf[0].toString(), leaf[1].toString(), target, 2)),
+                      QVariant(packedMove(
+                          QStringLiteral("Goods"), leaf[0].toString(), leaf[1].toString(), target, 2)),
                       QVariant() })
                  .result,
         QVariant(0));
@@ -279,7 +293,8 @@ void TestWireServer::backupStreamsToTheDevice()
 {
     WireClient client;
     logOn(client, QStringLiteral("ZT001"));
-    QVariantList args = { QStringLiteral("ZT001"), QStringLiteral("ZT001-20240102-030405"), QStringLiteral("ZT001"), 0 };
+    QVariantList args
+        = { QStringLiteral("ZT001"), QStringLiteral("ZT001-20240102-030405"), QStringLiteral("ZT001"), 0 };
     QCOMPARE(client.callByRef(QStringLiteral("BackupDatabase"), args), QVariant(0));
     QCOMPARE(args[3], QVariant(0));
     QCOMPARE(client.call(QStringLiteral("BackupDatabase"), args).result, QVariant(-1));
@@ -304,14 +319,16 @@ void TestWireServer::backupStreamsToTheDevice()
     const WireDownload unknown = client.download(QStringLiteral("NoSuchBackup"), none);
     QVERIFY(!unknown.errorText.isEmpty());
     QCOMPARE(none.size(), 0);
-    QVERIFY_THROWS_EXCEPTION(Exception, client.call(QStringLiteral("GetBackUpFileServer"), { QStringLiteral("x") }));
+    QVERIFY_THROWS_EXCEPTION(
+        Exception, client.call(QStringLiteral("GetBackUpFileServer"), { QStringLiteral("x") }));
 }
 
 void TestWireServer::failingDeviceDrainsTheStream()
 {
     WireClient client;
     logOn(client, QStringLiteral("ZT002"));
-    QVariantList args = { QStringLiteral("ZT002"), QStringLiteral("ZT002-drain"), QStringLiteral("ZT002"), 0 };
+    QVariantList args
+        = { QStringLiteral("ZT002"), QStringLiteral("ZT002-drain"), QStringLiteral("ZT002"), 0 };
     QCOMPARE(client.call(QStringLiteral("BackupDatabase"), args).result, QVariant(0));
     FailingDevice device(1);
     try {
@@ -362,7 +379,8 @@ void TestWireServer::addressNotAllowed()
 {
     BksvrProcess guarded;
     QString error;
-    QVERIFY2(guarded.start({ QStringLiteral("--allow"), QStringLiteral("10.1.2.3,10.1.2.4") }, &error), qPrintable(error));
+    QVERIFY2(guarded.start({ QStringLiteral("--allow"), QStringLiteral("10.1.2.3,10.1.2.4") }, &error),
+        qPrintable(error));
     WireClient client;
     QCOMPARE(client.connectToServer(guarded.host(), guarded.port(), ServerGuids::defaultGuid()), QString());
     QVariantList args = { QStringLiteral("WS-01"), QStringLiteral("127.0.0.1"), QString() };
@@ -373,10 +391,12 @@ void TestWireServer::addressNotAllowed()
     QVERIFY_THROWS_EXCEPTION(WireError, client.openProvider(QStringLiteral("pv_sp_Open")));
 
     BksvrProcess open;
-    QVERIFY2(open.start({ QStringLiteral("--allow"), QStringLiteral("127.0.0.1") }, &error), qPrintable(error));
+    QVERIFY2(
+        open.start({ QStringLiteral("--allow"), QStringLiteral("127.0.0.1") }, &error), qPrintable(error));
     WireClient local;
     QCOMPARE(local.connectToServer(open.host(), open.port(), ServerGuids::defaultGuid()), QString());
-    QCOMPARE(local.call(QStringLiteral("ConnectDb"), { QString(), QString(), QString() }).result, QVariant(true));
+    QCOMPARE(
+        local.call(QStringLiteral("ConnectDb"), { QString(), QString(), QString() }).result, QVariant(true));
 }
 
 void TestWireServer::badInputOnOneConnectionSparesAnother_data()
@@ -384,18 +404,29 @@ void TestWireServer::badInputOnOneConnectionSparesAnother_data()
     QTest::addColumn<bool>("helloFirst");
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<bool>("closeEarly"); // leave a half frame behind
-    QTest::newRow("text instead of frames") << false << QByteArray("GET / HTTP/1.1\r\nHost: x\r\n\r\n") << false;
+    QTest::newRow("text instead of frames")
+        << false << QByteArray("GET / HTTP/1.1\r\nHost: x\r\n\r\n") << false;
     QTest::newRow("4 GiB length") << false << QByteArray::fromHex("ffffffff01") << false;
-    QTest::newRow("just over the limit, after the opening") << true << QByteArray::fromHex("0040000101") << false;
+    QTest::newRow("just over the limit, after the opening")
+        << true << QByteArray::fromHex("0040000101") << false;
     QTest::newRow("half a frame, then gone") << true << QByteArray::fromHex("0000100001a1") << true;
     QTest::newRow("half a header, then gone") << false << QByteArray::fromHex("0000") << true;
     QTest::newRow("a call before the opening") << false
-                                               << rawFrame(QByteArray::fromHex("a4" "6474797065" "6463616c6c" "626964" "01"
-                                                                               "626f70" "6158" "6461726773" "80"))
+                                               << rawFrame(QByteArray::fromHex("a4"
+                                                                               "6474797065"
+                                                                               "6463616c6c"
+                                                                               "626964"
+                                                                               "01"
+                                                                               "626f70"
+                                                                               "6158"
+                                                                               "6461726773"
+                                                                               "80"))
                                                << false;
-    QTest::newRow("invalid UTF-8 at the top, after the opening") << true << rawFrame(QByteArray::fromHex("62c328")) << false;
+    QTest::newRow("invalid UTF-8 at the top, after the opening")
+        << true << rawFrame(QByteArray::fromHex("62c328")) << false;
     QTest::newRow("a chunk from the client") << true << rawFrame("data", 2) << false;
-    QTest::newRow("random bytes") << true << QByteArray::fromHex("00000007018d13ff00a1c26500000002aa") << false;
+    QTest::newRow("random bytes") << true << QByteArray::fromHex("00000007018d13ff00a1c26500000002aa")
+                                  << false;
 }
 
 void TestWireServer::badInputOnOneConnectionSparesAnother()
@@ -465,7 +496,8 @@ void TestWireServer::silentServerTimesOut()
     WireClient client;
     QElapsedTimer clock;
     clock.start();
-    const QString error = client.connectToServer(QStringLiteral("127.0.0.1"), silent.serverPort(), ServerGuids::defaultGuid(), 500);
+    const QString error = client.connectToServer(
+        QStringLiteral("127.0.0.1"), silent.serverPort(), ServerGuids::defaultGuid(), 500);
     QVERIFY(!error.isEmpty());
     QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
     QVERIFY(!client.isConnected());
@@ -474,7 +506,8 @@ void TestWireServer::silentServerTimesOut()
     QVERIFY(closed.listen(QHostAddress::LocalHost, 0));
     const quint16 unused = closed.serverPort();
     closed.close();
-    QVERIFY(!client.connectToServer(QStringLiteral("127.0.0.1"), unused, ServerGuids::defaultGuid(), 2000).isEmpty());
+    QVERIFY(!client.connectToServer(QStringLiteral("127.0.0.1"), unused, ServerGuids::defaultGuid(), 2000)
+                 .isEmpty());
 }
 
 void TestWireServer::callTimeoutDisconnects()
