@@ -72,8 +72,11 @@ void TBaseInfoTree::CurrentChanged(const QModelIndex& current, const QModelIndex
             break;
         collapse(FModel->IndexOf(node));
     }
-    if (now)
-        expand(current);
+    if (!now)
+        return;
+    for (const TTreeNode* up = now->Parent(); up; up = up->Parent())
+        expand(FModel->IndexOf(up));
+    expand(current);
 }
 
 // Windows trees hand the selection up to the parent when its sub-nodes go; so do we, at once.
