@@ -5,19 +5,23 @@
 
 namespace {
 // SQLite's virtual machine instructions between two checks of the budget, and the number of checks
-// a query may use: far beyond reading 100,000 goods, yet an endless query stops within seconds.
+// a query may use: 3 * 10^8 instructions (about a second here), some thirty times what reading
+// all of 100,000 goods takes.
 constexpr int InstructionsPerCheck = 100000;
-constexpr int ChecksPerQuery = 200000;
+constexpr int ChecksPerQuery = 3000;
 // No text or blob beyond this: every value must fit in one reply frame.
 constexpr int MaxValueBytes = 1 << 20;
 
-// Pragmas that only report; any pragma given a value is refused as well.
-bool isReportingPragma(const char* name)
+// Pragmas that only report. Those of the first set take the object they describe as argument;
+// those of the second would write when given one.
+bool isReportingPragma(const char* name, const char* argument)
 {
-    static const QSet<QByteArray> allowed { "table_info", "table_xinfo", "index_list", "index_info",
-        "index_xinfo", "foreign_key_list", "user_version", "schema_version", "page_count", "page_size",
+    static const QSet<QByteArray> describeObject { "table_info", "table_xinfo", "index_list", "index_info",
+        "index_xinfo", "foreign_key_list" };
+    static const QSet<QByteArray> readSetting { "user_version", "schema_version", "page_count", "page_size",
         "encoding" };
-    return name && allowed.contains(QByteArray(name).toLower());
+    const QByteArray pragma = QByteArray(name).toLower();
+    return describeObject.contains(pragma) || (argument == nullptr && readSetting.contains(pragma));
 }
 
 int authorize(void*, int action, const char* arg1, const char* arg2, const char* dbName, const char*)
@@ -32,7 +36,7 @@ int authorize(void*, int action, const char* arg1, const char* arg2, const char*
     case SQLITE_RECURSIVE:
         return SQLITE_OK;
     case SQLITE_PRAGMA:
-        return arg2 == nullptr && isReportingPragma(arg1) ? SQLITE_OK : SQLITE_DENY;
+        return isReportingPragma(arg1, arg2) ? SQLITE_OK : SQLITE_DENY;
     default:
         // Writes, schema changes, ATTACH/DETACH, transactions, savepoints, ANALYZE, REINDEX...
         return SQLITE_DENY;
