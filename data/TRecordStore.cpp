@@ -56,7 +56,7 @@ void TRecordStore::AppendText(QStringView value)
 {
     const size_t offset = FText.size();
     if (offset + size_t(value.size()) > std::numeric_limits<quint32>::max())
-        throw Exception(QStringLiteral("Result set too large"));
+        throw Exception(QStringLiteral("查询结果过大，无法装入数据集"));
     FText.insert(FText.end(), value.utf16(), value.utf16() + value.size());
     FKinds.push_back(quint8(Kind::Text));
     FSlots.push_back(quint64(offset) << 32 | quint64(value.size()));
