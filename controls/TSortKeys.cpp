@@ -156,6 +156,10 @@ void TSortKeys::AddAll(const std::vector<QStringView>& texts)
 {
     constexpr size_t ahead = 16;
     FKeys.reserve(FKeys.size() + texts.size());
+    qsizetype chars = 0;
+    for (QStringView text : texts)
+        chars += text.size();
+    FBytes.reserve(FBytes.size() + 2 * chars);
     for (size_t i = 0; i < texts.size(); ++i) {
         if (i + ahead < texts.size())
             __builtin_prefetch(texts[i + ahead].data());
@@ -200,17 +204,39 @@ int TSortKeys::Compare(int a, int b) const
 }
 
 // A merge sort only ever compares elements inside the range, so it stays in bounds even where
-// the order is not transitive; std::sort may not.
+// the order is not transitive; std::sort may not. It moves what it sorts many times over, so it
+// sorts small stand-ins that settle most comparisons and fall back to the full keys on a tie:
+// rounding to double never reverses an order, and equal prefixes leave the rest of the bytes.
 std::vector<int> TSortKeys::StableOrder(bool ascending) const
 {
-    std::vector<Key> sorted = FKeys;
-    const char* bytes = FBytes.constData();
-    const int direction = ascending ? 1 : -1;
-    std::stable_sort(sorted.begin(), sorted.end(),
-        [bytes, direction](const Key& a, const Key& b) { return CompareKeys(a, b, bytes) * direction < 0; });
-    std::vector<int> order;
-    order.reserve(sorted.size());
-    for (const Key& key : sorted)
-        order.push_back(key.index);
-    return order;
+    struct Item {
+        double approx;
+        quint64 prefix;
+        int index;
+        bool isNumber;
+    };
+    std::vector<Item> items;
+    items.reserve(FKeys.size());
+    for (const Key& key : FKeys)
+        items.push_back({ double(key.number), key.prefix, key.index, key.isNumber });
+    const auto order = [this](const Item& a, const Item& b) {
+        if (a.isNumber && b.isNumber) {
+            if (a.approx != b.approx)
+                return a.approx < b.approx ? -1 : 1;
+        } else if (a.prefix != b.prefix) {
+            return a.prefix < b.prefix ? -1 : 1;
+        }
+        return Compare(a.index, b.index);
+    };
+    if (ascending)
+        std::stable_sort(
+            items.begin(), items.end(), [&order](const Item& a, const Item& b) { return order(a, b) < 0; });
+    else
+        std::stable_sort(
+            items.begin(), items.end(), [&order](const Item& a, const Item& b) { return order(a, b) > 0; });
+    std::vector<int> result;
+    result.reserve(items.size());
+    for (const Item& item : items)
+        result.push_back(item.index);
+    return result;
 }

@@ -16,6 +16,8 @@ class TStringGrid : public QTableView {
     Q_OBJECT
 
 public:
+    // Row and column moving are kept as set but offer no dragging: no form of ours moves them.
+    // Grid lines are drawn when either line option is set.
     enum GridOption {
         goFixedVertLine = 0x1,
         goFixedHorzLine = 0x2,
