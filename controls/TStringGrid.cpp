@@ -296,6 +296,13 @@ void TStringGrid::HideEditor()
     }
 }
 
+void TStringGrid::UpdateHeaderRow()
+{
+    FHeader->viewport()->update();
+    if (FCorner)
+        FCorner->update();
+}
+
 void TStringGrid::DrawHeaderCell(QPainter*, const QRect&, int) const { }
 
 void TStringGrid::HeaderCellClicked(int) { }

@@ -90,6 +90,8 @@ signals:
 
 protected:
     TStringGridModel* GridModel() const { return FModel; }
+    // Repaints the header row, corner included.
+    void UpdateHeaderRow();
 
     // Called after a header cell (row 0, column col) has been drawn in rect.
     virtual void DrawHeaderCell(QPainter* painter, const QRect& rect, int col) const;

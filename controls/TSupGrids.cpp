@@ -3,7 +3,6 @@
 #include "controls/TSortKeys.h"
 #include "controls/TStringGridModel.h"
 
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QPainter>
 
@@ -37,6 +36,7 @@ void TSupGrids::ClearRows()
 void TSupGrids::ResetSort()
 {
     FSortCol = -1;
+    UpdateHeaderRow();
 }
 
 void TSupGrids::Resort()
@@ -51,7 +51,7 @@ void TSupGrids::Resort()
         ++row; // key k is data row k + 1
     GridModel()->ReorderDataRows(order);
     viewport()->update();
-    horizontalHeader()->viewport()->update();
+    UpdateHeaderRow();
     DoColumnSorted();
 }
 
