@@ -120,8 +120,6 @@ void TestAccountSetStore::demoIsDurableAndHasTheAskedGoods()
     QCOMPARE(mode.text(0), u"wal"_s);
     QCOMPARE(demo.count(u"SELECT count(*) FROM Goods WHERE HasChild = 0"_s), DemoFolder::Goods);
     QCOMPARE(demo.count(u"SELECT count(*) FROM Goods WHERE HasChild = 0"_s, u"ZT002"_s), DemoFolder::Goods);
-    QCOMPARE(
-        demo.count(u"SELECT count(*) FROM Goods WHERE HasChild = 0 AND TypeId LIKE '%' || ' ' || '%'"_s), 0);
 }
 
 void TestAccountSetStore::demoDoesNotOverwrite()
