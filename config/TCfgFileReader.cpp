@@ -13,14 +13,9 @@ namespace {
 // this close to its last modification is checked again at the next read.
 constexpr qint64 RacyWindowNs = 2'000'000'000;
 
-QString fold(const QString& name)
+char16_t fold(char16_t c)
 {
-    QString folded = name;
-    for (QChar& c : folded) {
-        if (c.unicode() >= u'A' && c.unicode() <= u'Z')
-            c = QChar(c.unicode() + 32);
-    }
-    return folded;
+    return c >= u'A' && c <= u'Z' ? c + 32 : c;
 }
 
 QByteArray trimmed(QByteArray bytes)
@@ -71,6 +66,19 @@ qint64 nowNs()
 
 } // namespace
 
+bool TCfgFileReader::Name::operator==(const Name& other) const
+{
+    return SameText(text, other.text);
+}
+
+size_t TCfgFileReader::Name::hash(size_t seed) const noexcept
+{
+    size_t hash = seed ^ 0x9E3779B97F4A7C15u;
+    for (const QChar c : text)
+        hash = (hash ^ fold(c.unicode())) * 0x100000001B3u;
+    return hash;
+}
+
 TCfgFileReader::TCfgFileReader(QString fileName)
     : FFileName(std::move(fileName))
     , FEncodedName(QFile::encodeName(FFileName))
@@ -94,7 +102,7 @@ void TCfgFileReader::Refresh()
         stamp.inode = qint64(info.st_ino);
         stamp.device = qint64(info.st_dev);
     }
-    const bool racy = stamp.size >= 0 && std::max(stamp.mtimeNs, stamp.ctimeNs) + RacyWindowNs > FCheckedAtNs;
+    const bool racy = stamp.size >= 0 && stamp.mtimeNs + RacyWindowNs > FCheckedAtNs;
     if (stamp == FStamp && !racy)
         return;
     FCheckedAtNs = nowNs();
@@ -130,7 +138,7 @@ void TCfgFileReader::Parse(const QByteArray& content)
             const QString text = decoder.decode(line);
             const qsizetype close = text.indexOf(u']');
             const QString name = Trim(text.mid(1, close < 0 ? -1 : close - 1));
-            section = &FSections[fold(name)];
+            section = &FSections[Name { name }];
             continue;
         }
         // "=" (0x3D) is never part of a double-byte character in either encoding.
@@ -141,25 +149,24 @@ void TCfgFileReader::Parse(const QByteArray& content)
         if (key.isEmpty())
             continue;
         const QString value = decoder.decode(cut(trimmed(line.mid(equals + 1)), MaxValueBytes, utf8));
-        const QString folded = fold(key);
-        if (!section->index.contains(folded))
-            section->index.insert(folded, section->entries.size());
+        if (!section->index.contains(Name { key }))
+            section->index.insert(Name { key }, section->entries.size());
         section->entries.append({ key, value });
     }
 }
 
 QString TCfgFileReader::Value(const QString& section, const QString& key, const QString& def) const
 {
-    const auto s = FSections.constFind(fold(section));
+    const auto s = FSections.constFind(Name { section });
     if (s == FSections.constEnd())
         return def;
-    const auto k = s->index.constFind(fold(key));
+    const auto k = s->index.constFind(Name { key });
     return k == s->index.constEnd() ? def : s->entries[*k].value;
 }
 
 QList<TCfgFileReader::Entry> TCfgFileReader::SectionValues(const QString& section) const
 {
-    const auto s = FSections.constFind(fold(section));
+    const auto s = FSections.constFind(Name { section });
     return s == FSections.constEnd() ? QList<Entry>() : s->entries;
 }
 

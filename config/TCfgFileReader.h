@@ -35,9 +35,17 @@ public:
     static constexpr int MaxValueBytes = 2047;
 
 private:
+    // A section or key name: hashed and compared without regard to the case of ASCII letters,
+    // so that a lookup needs no folded copy of the name.
+    struct Name {
+        QString text;
+        bool operator==(const Name& other) const;
+        size_t hash(size_t seed) const noexcept;
+        friend size_t qHash(const Name& name, size_t seed) noexcept { return name.hash(seed); }
+    };
     struct Section {
         QList<Entry> entries;
-        QHash<QString, qsizetype> index; // folded key -> its first entry
+        QHash<Name, qsizetype> index; // key -> its first entry
     };
     struct Stamp {
         qint64 size = -1, mtimeNs = 0, ctimeNs = 0, inode = 0, device = 0;
@@ -52,5 +60,5 @@ private:
     qint64 FCheckedAtNs = 0;
     QByteArray FBytes;
     bool FParsed = false;
-    QHash<QString, Section> FSections; // folded section name -> section
+    QHash<Name, Section> FSections;
 };

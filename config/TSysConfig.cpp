@@ -48,14 +48,25 @@ void TSysConfig::CheckConfigFile() const
 QString TSysConfig::GetConfigSection() const
 {
     FReader->Refresh();
+    return SectionInForce();
+}
+
+QString TSysConfig::ReadValue(const QString& key, const QString& def, bool allowEmpty) const
+{
+    FReader->Refresh();
+    return ValueOf(key, def, allowEmpty);
+}
+
+QString TSysConfig::SectionInForce() const
+{
     const QString section = Trim(FReader->Value(SystemSection, ConfigSectionKey, SystemSection));
     CheckNotEmpty(SystemSection, ConfigSectionKey, section);
     return section;
 }
 
-QString TSysConfig::ReadValue(const QString& key, const QString& def, bool allowEmpty) const
+QString TSysConfig::ValueOf(const QString& key, const QString& def, bool allowEmpty) const
 {
-    const QString section = GetConfigSection();
+    const QString section = SectionInForce();
     const QString value = Trim(FReader->Value(section, key, def));
     if (!allowEmpty)
         CheckNotEmpty(section, key, value);
@@ -124,8 +135,9 @@ QString TSysConfig::GetSelectRootNodeSQL() const
 
 QString TSysConfig::GetCommonFieldNames(const QString& tableName) const
 {
-    const QString names = ReadValue(QStringLiteral("CommonFieldNames_") + tableName, QString(), true);
-    return names.isEmpty() ? ReadValue(QStringLiteral("CommonFieldNames")) : names;
+    FReader->Refresh();
+    const QString names = ValueOf(QStringLiteral("CommonFieldNames_") + tableName, QString(), true);
+    return names.isEmpty() ? ValueOf(QStringLiteral("CommonFieldNames"), QString(), false) : names;
 }
 
 QString TSysConfig::GetCommonFieldName(const QString& tableName, int index) const
@@ -138,8 +150,9 @@ QString TSysConfig::GetCommonFieldName(const QString& tableName, int index) cons
 
 QString TSysConfig::GetSelectNodesByIDSQL(const QString& tableName) const
 {
-    const QString sql = ReadValue(QStringLiteral("SelectNodesByIDSQL_") + tableName, QString(), true);
-    return sql.isEmpty() ? ReadValue(QStringLiteral("SelectNodesByIDSQL")) : sql;
+    FReader->Refresh();
+    const QString sql = ValueOf(QStringLiteral("SelectNodesByIDSQL_") + tableName, QString(), true);
+    return sql.isEmpty() ? ValueOf(QStringLiteral("SelectNodesByIDSQL"), QString(), false) : sql;
 }
 
 QString TSysConfig::GetSelectNodesByParentIDSQL() const

@@ -43,6 +43,10 @@ public:
     bool GetSupportNotLeafNode() const;
 
 private:
+    // Reads of the content as last refreshed: one look at the file per accessor call.
+    QString SectionInForce() const;
+    QString ValueOf(const QString& key, const QString& def, bool allowEmpty) const;
+
     QString FFileName;
     std::unique_ptr<TCfgFileReader> FReader;
 };
