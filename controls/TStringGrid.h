@@ -65,7 +65,8 @@ public:
     int LeftCol() const;
     void SetLeftCol(int col);
 
-    // Unset colours read as the grid's background (palette Base) and text colour.
+    // Unset colours read as the grid's background (palette Base) and text colour; setting an
+    // invalid QColor returns a row to them.
     QColor RowColor(int row) const;
     void SetRowColor(int row, const QColor& color);
     QColor RowFontColor(int row) const;
