@@ -109,11 +109,19 @@ public:
         WireCodec::Parsed parsed = receive(timeoutMs);
         if (parsed.kind != WireCodec::FrameKind::Message)
             failConnection(QStringLiteral("后台服务器 %1 发来了意外的数据块").arg(peer));
-        if (parsed.message.id != id)
+        return checked(std::move(parsed.message), id);
+    }
+
+    // An error with id 0 answers a call the server could not read at all.
+    WireMessage checked(WireMessage m, qint32 id)
+    {
+        if (m.type == Type::Refused)
+            failConnection(QStringLiteral("后台服务器 %1 关闭了连接：%2").arg(peer, m.text));
+        if (m.type == Type::Error && (m.id == id || m.id == 0))
+            throw WireError(WireError::Cause::Server, m.text);
+        if (m.id != id)
             failConnection(QStringLiteral("后台服务器 %1 的应答与请求不符").arg(peer));
-        if (parsed.message.type == Type::Error)
-            throw WireError(WireError::Cause::Server, parsed.message.text);
-        return std::move(parsed.message);
+        return m;
     }
 
     [[noreturn]] void unexpected(const WireMessage& m)
@@ -263,11 +271,7 @@ WireDownload WireClient::download(const QString& backupName, QIODevice& out, int
                 progress(received, result.announcedSize);
             continue;
         }
-        const WireMessage& m = parsed.message;
-        if (m.id != id)
-            d->failConnection(QStringLiteral("后台服务器 %1 的应答与请求不符").arg(d->peer));
-        if (m.type == Type::Error)
-            throw WireError(WireError::Cause::Server, m.text);
+        const WireMessage m = d->checked(std::move(parsed.message), id);
         if (m.type != Type::Result)
             d->unexpected(m);
         if (received != result.announcedSize)

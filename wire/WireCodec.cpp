@@ -269,6 +269,8 @@ private:
 
     bool readValue(QVariant* out, int depth)
     {
+        if (++values > WireCodec::MaxValues)
+            return fail(QStringLiteral("more than %1 values in one message").arg(WireCodec::MaxValues));
         switch (r.type()) {
         case QCborStreamReader::UnsignedInteger:
         case QCborStreamReader::NegativeInteger:
@@ -398,6 +400,7 @@ private:
 
     QCborStreamReader r;
     qint64 size;
+    qsizetype values = 0;
 };
 
 bool writeBody(CborWriter& w, const WireMessage& m, QString* error)

@@ -13,6 +13,9 @@ public:
     static constexpr qsizetype HeaderSize = 4;
     static constexpr qsizetype MaxFrameSize = 4 * 1024 * 1024; // kind byte + payload
     static constexpr int MaxValueDepth = 16; // arrays within a value
+    // Values in one message: bounds what a frame of tiny items (one byte each, 32 as a QVariant)
+    // can make the reader allocate. A row packet holds far fewer.
+    static constexpr qsizetype MaxValues = 1 << 20;
 
     enum class FrameKind : quint8 { Message = 1, Chunk = 2 };
 

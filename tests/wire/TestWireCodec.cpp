@@ -278,6 +278,8 @@ void TestWireCodec::badMessages_data()
     QTest::newRow("array claiming 2^32 items") << callWithRawArg(QByteArray::fromHex("9b000000010000000001"));
     QTest::newRow("stray break after a string in a counted array")
         << callWithRawArg(QByteArray::fromHex("9b00000000100000046161ff40"));
+    QTest::newRow("more values than a message may hold") << callWithRawArg(
+        QByteArray::fromHex("9a00100001") + QByteArray(WireCodec::MaxValues + 1, char(0xf6)));
     QTest::newRow("truncated inside the args") << callWithRawArg(QByteArray::fromHex("82"));
     QTest::newRow("bytes after the map") << QByteArray::fromHex("a1"
                                                                 "6474797065"
