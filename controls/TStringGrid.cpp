@@ -372,6 +372,10 @@ void TStringGrid::keyPressEvent(QKeyEvent* event)
             return;
         }
     }
+    if (event->matches(QKeySequence::SelectAll)) {
+        event->accept(); // a string grid selects by mouse and Shift+arrows only
+        return;
+    }
     const QModelIndex before = currentIndex();
     QTableView::keyPressEvent(event);
     EmitClickIfMoved(before);

@@ -108,6 +108,8 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    // A string grid has no type-ahead search: letters are the forms' to handle.
+    void keyboardSearch(const QString&) override { }
 
 private:
     friend class TGridHeader;

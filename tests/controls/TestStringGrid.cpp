@@ -48,6 +48,7 @@ private slots:
     void keyEventModifiers_data();
     void keyEventModifiers();
     void keyHandlersCanSwallow();
+    void noTypeAheadNorSelectAll();
     void editingHidesEditorOnClear();
 };
 
@@ -325,6 +326,25 @@ void TestStringGrid::keyHandlersCanSwallow()
     QCOMPARE(grid.Row(), 1);
     QTest::keyClick(&grid, Qt::Key_Down);
     QCOMPARE(grid.Row(), 2);
+}
+
+void TestStringGrid::noTypeAheadNorSelectAll()
+{
+    TStringGrid grid;
+    grid.SetRowCount(6);
+    for (int row = 1; row < 6; ++row)
+        grid.SetCells(1, row, QString(QChar(u'a' + row)));
+    grid.resize(400, 300);
+    grid.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&grid));
+    QSignalSpy click(&grid, &TStringGrid::OnClick);
+
+    QTest::keyClick(&grid, Qt::Key_D);
+    QTest::keyClick(&grid, Qt::Key_A, Qt::ControlModifier);
+
+    QCOMPARE(grid.Row(), 1);
+    QCOMPARE(grid.SelectionBottom(), 1);
+    QCOMPARE(click.count(), 0);
 }
 
 void TestStringGrid::editingHidesEditorOnClear()
