@@ -100,10 +100,11 @@ private:
 
 void TestLoginDialog::initTestCase()
 {
-    QString error;
-    QVERIFY2(F.start({}, &error), qPrintable(error));
+    // Nothing may reach the real user's settings, even by mistake.
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(F.workDir() + QStringLiteral("/xdg")));
     qputenv("XDG_CONFIG_DIRS", QFile::encodeName(F.workDir() + QStringLiteral("/xdg-system")));
+    QString error;
+    QVERIFY2(F.start({}, &error), qPrintable(error));
 }
 
 void TestLoginDialog::init()

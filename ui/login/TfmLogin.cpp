@@ -17,6 +17,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QScreen>
@@ -46,6 +47,39 @@ QFont FormFont()
     font.setFamilies(families);
     font.setPixelSize(12); // 9 pt at 96 dpi
     return font;
+}
+
+// The picture beside the server name: a database drum.
+QPixmap DatabasePicture()
+{
+    QPixmap picture(32, 32);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QColor side(40, 110, 190);
+    const QColor edge = side.darker(160);
+    painter.setPen(QPen(edge, 1));
+    painter.setBrush(side);
+    painter.drawRect(QRectF(4.5, 8.5, 23, 17));
+    painter.drawEllipse(QRectF(4.5, 21.5, 23, 8));
+    painter.setPen(Qt::NoPen);
+    painter.drawRect(QRectF(5, 9, 22, 17));
+    painter.setPen(QPen(edge, 1));
+    painter.setBrush(Qt::NoBrush);
+    for (const qreal top : { 10.5, 16.5 })
+        painter.drawArc(QRectF(4.5, top, 23, 8), 180 * 16, 180 * 16);
+    painter.setBrush(side.lighter(150));
+    painter.drawEllipse(QRectF(4.5, 4.5, 23, 8));
+    return picture;
+}
+
+// The font of the label, made smaller until its text fits the label's width.
+void FitText(QLabel* label)
+{
+    QFont font = label->font();
+    while (font.pixelSize() > 9 && QFontMetrics(font).horizontalAdvance(label->text()) > label->width())
+        font.setPixelSize(font.pixelSize() - 1);
+    label->setFont(font);
 }
 
 QLabel* NewLabel(QWidget* parent, const QString& name, int left, int top, const QString& text)
@@ -146,7 +180,7 @@ void TfmLogin::CreateComponents()
     Image1 = new QLabel(pTop);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setGeometry(8, 25, 32, 32);
-    Image1->setPixmap(style()->standardIcon(QStyle::SP_DriveNetIcon).pixmap(32, 32));
+    Image1->setPixmap(DatabasePicture());
     pInput = NewBevelPanel(pTop, QStringLiteral("pInput"), { 56, 13, 217, 51 });
     Label1 = NewLabel(pInput, QStringLiteral("Label1"), 8, 22, QStringLiteral("服务器名称"));
     edServerName = NewEdit(pInput, QStringLiteral("edServerName"), { 72, 18, 134, 20 });
@@ -205,6 +239,7 @@ void TfmLogin::SetTabOrder()
 void TfmLogin::FormCreate()
 {
     lbHint->setText(HintText);
+    FitText(lbHint); // a CJK font other than 宋体 may be wider
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->geometry();
