@@ -30,9 +30,11 @@ struct MoveNodeProcedure::TableStatements {
                              " SELECT t.TypeId FROM %1 t JOIN sub ON t.ParId = sub.id)"
                              " UPDATE %1 SET Level = Level + ?2 WHERE TypeId IN sub")
                   .arg(quotedName))
+        // Only a flag that changes is written: an untouched parent's page stays out of the commit.
         , refreshFlag(db,
-              QStringLiteral("UPDATE %1 SET HasChild = EXISTS (SELECT 1 FROM %1 c WHERE c.ParId = ?1)"
-                             " WHERE TypeId = ?1")
+              QStringLiteral(
+                  "UPDATE %1 SET HasChild = NOT ifnull(HasChild, 0) WHERE TypeId = ?1"
+                  " AND (ifnull(HasChild, 0) <> 0) <> EXISTS (SELECT 1 FROM %1 c WHERE c.ParId = ?1)")
                   .arg(quotedName))
     {
     }
