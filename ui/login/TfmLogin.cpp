@@ -239,7 +239,7 @@ void TfmLogin::SetTabOrder()
 void TfmLogin::FormCreate()
 {
     lbHint->setText(HintText);
-    FitText(lbHint); // a CJK font other than 宋体 may be wider
+    FitText(lbHint); // at 12 px the text is wider than its label in most CJK fonts
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->geometry();
