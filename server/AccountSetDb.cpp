@@ -62,7 +62,7 @@ std::unique_ptr<AccountSetDb> AccountSetDb::open(
     db->reader = SqliteConnection::open(filePath, SqliteConnection::Existing, error);
     if (!db->reader || !db->reader->exec(QStringLiteral("PRAGMA query_only=1"), error))
         return nullptr;
-    ReadOnlyQuery::guardConnection(db->reader->handle());
+    ReadOnlyQuery::guardConnection(db->reader->handle(), &db->queryBudget);
     db->mover = std::make_unique<MoveNodeProcedure>(db->writer->handle());
     return db;
 }
@@ -71,7 +71,7 @@ AccountSetDb::~AccountSetDb() = default;
 
 std::unique_ptr<ReadOnlyQuery> AccountSetDb::query(const QString& sql, QString* error)
 {
-    return ReadOnlyQuery::prepare(reader->handle(), sql, error);
+    return ReadOnlyQuery::prepare(reader->handle(), &queryBudget, sql, error);
 }
 
 bool AccountSetDb::execProcedure(

@@ -52,5 +52,6 @@ private:
     QString backupFolder;
     std::unique_ptr<SqliteConnection> writer; // moves and backups; WAL, synchronous=FULL
     std::unique_ptr<SqliteConnection> reader; // queries only: query_only plus the authorizer
+    ReadOnlyQuery::Budget queryBudget;
     std::unique_ptr<MoveNodeProcedure> mover;
 };

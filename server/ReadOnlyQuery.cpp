@@ -62,17 +62,25 @@ bool onlyBlanksOrComments(sqlite3* db, const char* tail, QString* error)
     }
     return true;
 }
+
+int spend(void* budget)
+{
+    // Non-zero interrupts the running statement.
+    return --static_cast<ReadOnlyQuery::Budget*>(budget)->checksLeft < 0 ? 1 : 0;
+}
 }
 
-void ReadOnlyQuery::guardConnection(sqlite3* db)
+void ReadOnlyQuery::guardConnection(sqlite3* db, Budget* budget)
 {
+    sqlite3_progress_handler(db, InstructionsPerCheck, spend, budget);
     sqlite3_set_authorizer(db, authorize, nullptr);
     sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, nullptr);
     sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
     sqlite3_limit(db, SQLITE_LIMIT_LENGTH, MaxValueBytes);
 }
 
-std::unique_ptr<ReadOnlyQuery> ReadOnlyQuery::prepare(sqlite3* db, const QString& sql, QString* error)
+std::unique_ptr<ReadOnlyQuery> ReadOnlyQuery::prepare(
+    sqlite3* db, Budget* budget, const QString& sql, QString* error)
 {
     const QByteArray utf8 = sql.toUtf8();
     sqlite3_stmt* prepared = nullptr;
@@ -96,29 +104,17 @@ std::unique_ptr<ReadOnlyQuery> ReadOnlyQuery::prepare(sqlite3* db, const QString
         *error = QStringLiteral("只允许只读查询");
         return nullptr;
     }
-    return std::unique_ptr<ReadOnlyQuery>(new ReadOnlyQuery(db, std::move(statement)));
+    budget->checksLeft = ChecksPerQuery;
+    return std::unique_ptr<ReadOnlyQuery>(new ReadOnlyQuery(budget, std::move(statement)));
 }
 
-ReadOnlyQuery::ReadOnlyQuery(sqlite3* connection, SqliteStatement&& statement)
-    : db(connection)
+ReadOnlyQuery::ReadOnlyQuery(Budget* workLeft, SqliteStatement&& statement)
+    : budget(workLeft)
     , stmt(std::move(statement))
-    , budget(ChecksPerQuery)
 {
     const int count = stmt.columnCount();
     for (int i = 0; i < count; ++i)
         names.append(stmt.columnName(i));
-    sqlite3_progress_handler(db, InstructionsPerCheck, &ReadOnlyQuery::spend, this);
-}
-
-ReadOnlyQuery::~ReadOnlyQuery()
-{
-    sqlite3_progress_handler(db, 0, nullptr, nullptr);
-}
-
-int ReadOnlyQuery::spend(void* query)
-{
-    // Non-zero interrupts the statement ("interrupted").
-    return --static_cast<ReadOnlyQuery*>(query)->budget < 0 ? 1 : 0;
 }
 
 bool ReadOnlyQuery::next(QVariantList& row, QString* error)
@@ -127,7 +123,7 @@ bool ReadOnlyQuery::next(QVariantList& row, QString* error)
         return false;
     if (!stmt.step()) {
         done = true;
-        if (budget < 0)
+        if (budget->checksLeft < 0)
             *error = QStringLiteral("查询运行时间过长，已被中止");
         else if (!stmt.ok())
             *error = stmt.errorText();

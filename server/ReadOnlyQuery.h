@@ -11,16 +11,22 @@ struct sqlite3;
 
 // A cursor over one read-only statement, so a large result can be streamed in packets without
 // holding all rows. Made by AccountSetDb::query; must not outlive that AccountSetDb. A statement
-// that runs away (an endless recursive query) is interrupted after a fixed amount of work; one
-// cursor at a time per connection.
+// that runs away (an endless recursive query) is interrupted after a fixed amount of work.
 class ReadOnlyQuery {
 public:
-    // Installs the authorizer that keeps a query connection read-only and inside its account set.
-    static void guardConnection(sqlite3* db);
-    // Exactly one statement that SQLite itself calls read-only. Refused: nullptr and *error.
-    static std::unique_ptr<ReadOnlyQuery> prepare(sqlite3* db, const QString& sql, QString* error);
+    // The work left to the statements of one query connection, refilled by every prepare. Its
+    // owner keeps it for as long as the connection lives.
+    struct Budget {
+        int checksLeft = 0;
+    };
 
-    ~ReadOnlyQuery();
+    // Installs the authorizer that keeps a query connection read-only and inside its account set,
+    // and the budget that stops runaway statements.
+    static void guardConnection(sqlite3* db, Budget* budget);
+    // Exactly one statement that SQLite itself calls read-only. Refused: nullptr and *error.
+    static std::unique_ptr<ReadOnlyQuery> prepare(
+        sqlite3* db, Budget* budget, const QString& sql, QString* error);
+
     ReadOnlyQuery(const ReadOnlyQuery&) = delete;
     ReadOnlyQuery& operator=(const ReadOnlyQuery&) = delete;
 
@@ -31,12 +37,10 @@ public:
     bool next(QVariantList& row, QString* error);
 
 private:
-    ReadOnlyQuery(sqlite3* db, SqliteStatement&& statement);
-    static int spend(void* query);
+    ReadOnlyQuery(Budget* budget, SqliteStatement&& statement);
 
-    sqlite3* db;
+    Budget* budget;
     SqliteStatement stmt;
-    int budget;
     QStringList names;
     bool done = false;
 };

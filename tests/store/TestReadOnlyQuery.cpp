@@ -196,10 +196,19 @@ void TestReadOnlyQuery::runawayQueryIsStopped()
 {
     DemoFolder demo;
     auto db = demo.open();
-    const QString error = runQuery(
-        *db, u"WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c) SELECT count(*) FROM c"_s);
+    const QString endless
+        = u"WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c) SELECT count(*) FROM c"_s;
+    QString error = runQuery(*db, endless);
     QVERIFY2(error.contains(u"已被中止"_s), qPrintable(error));
     QCOMPARE(runQuery(*db, u"SELECT count(*) FROM Goods"_s), QString());
+
+    // A cursor dropped while another is open leaves the other one guarded.
+    auto first = db->query(endless, &error);
+    auto second = db->query(endless, &error);
+    first.reset();
+    QVariantList row;
+    QVERIFY(!second->next(row, &error));
+    QVERIFY2(error.contains(u"已被中止"_s), qPrintable(error));
 }
 
 void TestReadOnlyQuery::seesCommittedMovesOfOtherSessions()
