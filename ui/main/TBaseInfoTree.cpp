@@ -66,6 +66,17 @@ void TBaseInfoTree::CurrentChanged(const QModelIndex& current, const QModelIndex
     // The model moves the selection itself while it drops nodes; nothing to open or close then.
     if (!FSingleExpand || FModel->Restructuring())
         return;
+    // A mouse press goes on working with the rows where they were: open and close afterwards.
+    if (FPressing) {
+        if (!FPressedFrom)
+            FPressedFrom = QPersistentModelIndex(previous);
+        return;
+    }
+    ExpandSingle(current, previous);
+}
+
+void TBaseInfoTree::ExpandSingle(const QModelIndex& current, const QModelIndex& previous)
+{
     const TTreeNode* now = FModel->NodeOf(current);
     for (const TTreeNode* node = FModel->NodeOf(previous); node; node = node->Parent()) {
         if (now && node->IsAncestorOf(now))
@@ -116,7 +127,15 @@ void TBaseInfoTree::mousePressEvent(QMouseEvent* event)
         event->accept();
         return;
     }
+    FPressing = true;
+    FPressedFrom.reset();
     QTreeView::mousePressEvent(event);
+    FPressing = false;
+    if (FPressedFrom) {
+        const QModelIndex previous = *FPressedFrom;
+        FPressedFrom.reset();
+        ExpandSingle(currentIndex(), previous);
+    }
 }
 
 void TBaseInfoTree::mouseReleaseEvent(QMouseEvent* event)

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QPersistentModelIndex>
 #include <QTreeView>
+#include <optional>
 
 class TBaseInfoTreeModel;
 class TTreeNode;
@@ -47,8 +49,11 @@ protected:
 
 private:
     void CurrentChanged(const QModelIndex& current, const QModelIndex& previous);
+    void ExpandSingle(const QModelIndex& current, const QModelIndex& previous);
     void ChildrenAboutToBeDeleted(TTreeNode* node);
 
     TBaseInfoTreeModel* FModel = nullptr;
     bool FSingleExpand = false;
+    bool FPressing = false;
+    std::optional<QPersistentModelIndex> FPressedFrom; // selected before the press moved it
 };
