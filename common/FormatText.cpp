@@ -4,7 +4,8 @@
 #include "common/VariantText.h"
 
 #include <QLocale>
-#include <cmath>
+#include <algorithm>
+#include <cstdlib>
 
 namespace {
 

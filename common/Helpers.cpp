@@ -8,7 +8,6 @@
 #include <QCursor>
 #include <cerrno>
 #include <cstring>
-#include <limits>
 
 namespace {
 

@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QFileInfo>
 #include <cerrno>
 #include <climits>
 #include <sys/stat.h>
