@@ -27,8 +27,10 @@ MainFixture::MainFixture() = default;
 
 MainFixture::Options MainFixture::ClassCutsRefused()
 {
-    return { { { "BaseInfoMoveNodeProcedureSupportNotLeafNode=Y",
-        "BaseInfoMoveNodeProcedureSupportNotLeafNode=N" } } };
+    Options options;
+    options.configEdits = { { "BaseInfoMoveNodeProcedureSupportNotLeafNode=Y",
+        "BaseInfoMoveNodeProcedureSupportNotLeafNode=N" } };
+    return options;
 }
 
 MainFixture::~MainFixture()
@@ -41,6 +43,8 @@ MainFixture::~MainFixture()
 bool MainFixture::Start(const Options& options, QString* error)
 {
     if (!FDir.isValid() || !FServer.start({}, error, options.goods))
+        return false;
+    if (options.prepareData && !options.prepareData(FServer.dataDir(), error))
         return false;
     QFile demo(QStringLiteral(NS_DEMO_DIR "/Movedata.cfg"));
     if (!demo.open(QIODevice::ReadOnly)) {
@@ -72,6 +76,7 @@ bool MainFixture::Start(const Options& options, QString* error)
     bool loggedOn = false;
     FWindow = std::make_unique<TfmMain>([&loggedOn] { return loggedOn = true; });
     FWindow->show();
+    FWindow->activateWindow(); // no window manager does it under Xvfb
     if (!QTest::qWaitForWindowActive(FWindow.get())) {
         *error = QStringLiteral("the main window was never activated");
         return false;

@@ -7,6 +7,7 @@
 #include "ui/main/TfmMain.h"
 
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
 
 class TTreeNode;
@@ -19,6 +20,8 @@ public:
         // Replacements in the demo Movedata.cfg (ASCII keys and values).
         QList<QPair<QByteArray, QByteArray>> configEdits;
         int goods = 0; // 0: the demo's own number
+        // Runs on the data folder once the server is up, before anyone has logged on.
+        std::function<bool(const QString& dataDir, QString* error)> prepareData;
     };
     // The demo configuration with class cuts refused.
     static Options ClassCutsRefused();

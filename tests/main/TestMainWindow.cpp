@@ -1,3 +1,4 @@
+#include "config/TSysConfig.h"
 #include "controls/TSupGrids.h"
 #include "tests/main/DemoGoods.h"
 #include "tests/main/MainFixture.h"
@@ -8,6 +9,7 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QTest>
+#include <QTimer>
 
 using namespace DemoGoods;
 
@@ -41,9 +43,17 @@ private slots:
     void ctrlMarking();
     void sortThenDoubleClickGreenRow();
     void categoryDropsPendingCut();
+    void refusedLogOnEndsProgram();
 
 private:
     bool start(const MainFixture::Options& options = {});
+    // Lets the event loop wait for events once, as it does when the operator is idle.
+    static void idle()
+    {
+        QEventLoop loop;
+        QTimer::singleShot(20, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
     TfmMain& w() { return f->Window(); }
     TSupGrids* grid() { return w().gBaseInfo; }
     TTreeNode* selected() { return w().tvBaseInfo->Selected(); }
@@ -96,7 +106,9 @@ void TestMainWindow::logsOnWithoutCategory()
 // A required key that is missing stops the creation handler with its message; the window opens.
 void TestMainWindow::failedCreationStillOpens()
 {
-    QVERIFY(start({ { { "\nBaseInfoMenuItems=", "\nMenuItemsMissing=" } } }));
+    MainFixture::Options options;
+    options.configEdits = { { "\nBaseInfoMenuItems=", "\nMenuItemsMissing=" } };
+    QVERIFY(start(options));
     const QStringList shown = f->TakeMessages();
     QCOMPARE(shown.size(), 1);
     QVERIFY2(
@@ -286,9 +298,11 @@ void TestMainWindow::categoryDropsPendingCut()
     QVERIFY(start());
     f->ChooseCategory(0);
     TTreeNode* root = w().tvBaseInfoItems->Root(0);
-    w().UpdateActions();
+    idle(); // brings the enabling up to date
     QVERIFY(!w().acCut->isEnabled()); // a root can't be cut
     f->ShowPath(Screwdrivers);
+    idle();
+    QVERIFY(w().acCut->isEnabled());
     f->ClickNode(f->Node(Screwdrivers)->Item(0));
     f->PressShortcut(w().tvBaseInfo, Qt::Key_C);
     QVERIFY(w().CutPending());
@@ -300,6 +314,20 @@ void TestMainWindow::categoryDropsPendingCut()
     QVERIFY(!w().CutPending());
     w().UpdateActions();
     QVERIFY(!w().acAddChild->isEnabled());
+}
+
+void TestMainWindow::refusedLogOnEndsProgram()
+{
+    SetSysConfigFileName(QStringLiteral(NS_DEMO_DIR "/Movedata.cfg"));
+    int logOns = 0;
+    TfmMain window([&logOns] {
+        ++logOns;
+        return false;
+    });
+    window.show();
+    window.activateWindow();
+    QTRY_VERIFY(!window.isVisible());
+    QCOMPARE(logOns, 1);
 }
 
 QTEST_MAIN(TestMainWindow)
