@@ -13,9 +13,11 @@ const QString MasterDb = QStringLiteral("master");
 
 } // namespace
 
-CallDispatcher::CallDispatcher(const ServerContext& context, const QHostAddress& peer)
+CallDispatcher::CallDispatcher(
+    const ServerContext& context, const QHostAddress& peer, const QString& peerLabel)
     : context(context)
     , peerAddress(peer)
+    , peerLabel(peerLabel)
 {
     client.address = peer.toString();
 }
@@ -134,7 +136,7 @@ CallDispatcher::Reply CallDispatcher::connectDb(const WireMessage& call)
     client.computerName = args[0].toString();
     if (!isAllowed()) {
         args[2] = QStringLiteral("client address %1 is not allowed").arg(client.address);
-        ServerLog::write(QStringLiteral("%1 ConnectDb refused: not in --allow").arg(client.address));
+        ServerLog::write(QStringLiteral("%1 ConnectDb refused: not in --allow").arg(peerLabel));
         return result(call, false, args);
     }
     return result(call, true, args);
@@ -173,7 +175,7 @@ CallDispatcher::Reply CallDispatcher::getBackupFile(const WireMessage& call)
     if (!path.isEmpty() && !file->open(QIODevice::ReadOnly))
         error = QStringLiteral("cannot read backup \"%1\": %2").arg(backupName, file->errorString());
     if (path.isEmpty() || !file->isOpen()) {
-        ServerLog::write(QStringLiteral("%1 %2: %3").arg(client.address, call.text, error));
+        ServerLog::write(QStringLiteral("%1 %2: %3").arg(peerLabel, call.text, error));
         args[1] = error;
         return result(call, QVariant(), args);
     }
@@ -203,7 +205,7 @@ CallDispatcher::Reply CallDispatcher::failure(const WireMessage& call, const QSt
 
 std::function<void(const QString&)> CallDispatcher::logFailure(const QString& operation) const
 {
-    return [prefix = QStringLiteral("%1 %2 failed: ").arg(client.address, operation.left(100))](
+    return [prefix = QStringLiteral("%1 %2 failed: ").arg(peerLabel, operation.left(100))](
                const QString& message) { ServerLog::write(prefix + message); };
 }
 

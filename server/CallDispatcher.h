@@ -13,7 +13,8 @@
 // the application server. Socket-free: a call goes in, the frames of its reply come out.
 class CallDispatcher {
 public:
-    CallDispatcher(const ServerContext& context, const QHostAddress& peer);
+    // peerLabel names the connection in the log ("address:port").
+    CallDispatcher(const ServerContext& context, const QHostAddress& peer, const QString& peerLabel);
     ~CallDispatcher();
 
     // Errors become an "error" reply (and a log line); nothing here throws.
@@ -39,6 +40,7 @@ private:
 
     const ServerContext& context;
     QHostAddress peerAddress;
+    QString peerLabel;
     ClientInfo client;
     std::unique_ptr<AccountSetDb> db; // none while the session is in "master"
     QString lastSql;

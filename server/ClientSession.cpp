@@ -31,7 +31,7 @@ void ClientSession::start()
     // Bounds what a client can make us hold: beyond it the kernel's window pushes back.
     socket->setReadBufferSize(WireCodec::MaxFrameSize + 64 * 1024);
     peer = QStringLiteral("%1:%2").arg(socket->peerAddress().toString()).arg(socket->peerPort());
-    dispatcher = std::make_unique<CallDispatcher>(context, socket->peerAddress());
+    dispatcher = std::make_unique<CallDispatcher>(context, socket->peerAddress(), peer);
     ServerLog::write(QStringLiteral("connection from %1").arg(peer));
     connect(socket.get(), &QTcpSocket::readyRead, this, &ClientSession::serve);
     connect(socket.get(), &QTcpSocket::bytesWritten, this, &ClientSession::serve);
