@@ -5,6 +5,8 @@
 #include "ui/main/TBaseInfoTree.h"
 #include "ui/main/TBaseInfoTreeModel.h"
 
+#include <QAbstractItemModelTester>
+#include <QApplication>
 #include <QHeaderView>
 #include <QMenu>
 #include <QProgressBar>
@@ -34,7 +36,11 @@ class TestMainWindow : public QObject {
     Q_OBJECT
 
 private slots:
-    void cleanup() { f.reset(); }
+    void cleanup()
+    {
+        tester.reset();
+        f.reset();
+    }
     void logsOnWithoutCategory();
     void failedCreationStillOpens();
     void categoryLayout();
@@ -72,15 +78,20 @@ private:
     }
 
     std::unique_ptr<MainFixture> f;
+    std::unique_ptr<QAbstractItemModelTester> tester;
 };
 
 bool TestMainWindow::start(const MainFixture::Options& options)
 {
     f = std::make_unique<MainFixture>();
     QString error;
-    if (!f->Start(options, &error))
+    if (!f->Start(options, &error)) {
         qWarning("%s", qPrintable(error));
-    return error.isEmpty();
+        return false;
+    }
+    tester = std::make_unique<QAbstractItemModelTester>(
+        w().tvBaseInfoItems, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    return true;
 }
 
 void TestMainWindow::logsOnWithoutCategory()

@@ -4,7 +4,9 @@
 #include "ui/main/TBaseInfoTree.h"
 #include "ui/main/TBaseInfoTreeModel.h"
 
+#include <QAbstractItemModelTester>
 #include <QApplication>
+#include <QMenu>
 #include <QTest>
 #include <QTimer>
 
@@ -47,7 +49,11 @@ class TestMoveWorkflow : public QObject {
     Q_OBJECT
 
 private slots:
-    void cleanup() { f.reset(); }
+    void cleanup()
+    {
+        tester.reset();
+        f.reset();
+    }
     void recordFromTreeAsChild();
     void markedRowsAsSibling();
     void rangeAsChild();
@@ -58,6 +64,7 @@ private slots:
     void failureKeepsTheRestForRetry();
     void classBelowItsOwnDescendant();
     void serverKilledMidBatch();
+    void noCommandsDuringBatch();
 
 private:
     bool start(const MainFixture::Options& options = {});
@@ -74,6 +81,7 @@ private:
     QString cutFirstOpenEndRecord(QString* id = nullptr);
 
     std::unique_ptr<MainFixture> f;
+    std::unique_ptr<QAbstractItemModelTester> tester;
 };
 
 bool TestMoveWorkflow::start(const MainFixture::Options& options)
@@ -84,6 +92,8 @@ bool TestMoveWorkflow::start(const MainFixture::Options& options)
         qWarning("%s", qPrintable(error));
         return false;
     }
+    tester = std::make_unique<QAbstractItemModelTester>(
+        w().tvBaseInfoItems, QAbstractItemModelTester::FailureReportingMode::QtTest);
     f->ChooseCategory(0);
     return true;
 }
@@ -491,6 +501,40 @@ void TestMoveWorkflow::serverKilledMidBatch()
         QCOMPARE(goods(id).parId, ScrewdriversId);
     QCOMPARE(w().StatusText(2), TMoveRules::MovedCountText(35));
     QVERIFY(storeIsConsistent());
+}
+
+// Whatever reaches the window between two records (the operator's input itself waits for the end
+// of the batch) neither starts another paste or cut nor switches the category.
+void TestMoveWorkflow::noCommandsDuringBatch()
+{
+    QVERIFY(start());
+    f->ShowPath(OpenEnd);
+    f->ClickRow(1);
+    f->ShiftClickRow(10);
+    f->PressShortcut(grid(), Qt::Key_C);
+    f->ShowPath(Screwdrivers);
+    f->TakeMessages();
+    bool tried = false;
+    QTimer watch;
+    watch.setInterval(0);
+    connect(&watch, &QTimer::timeout, this, [&] {
+        if (tried || w().StatusText(2) != TMoveRules::MovedCountText(3))
+            return;
+        tried = w().Moving();
+        w().acAddChild->trigger();
+        w().acInsertBrother->trigger();
+        w().acCut->trigger();
+        w().miBaseInfo->actions().at(1)->trigger();
+    });
+    watch.start();
+    f->PressShortcut(tree(), Qt::Key_S);
+    watch.stop();
+    QVERIFY(tried);
+    QCOMPARE(f->TakeMessages().size(), 1); // the one confirmation
+    QCOMPARE(journal().size(), 10);
+    QCOMPARE(w().TableName(), Table);
+    QVERIFY(!w().CutPending());
+    QVERIFY(!w().Moving());
 }
 
 QTEST_MAIN(TestMoveWorkflow)

@@ -110,6 +110,8 @@ void TfmMain::ConnectEvents()
         connect(owner, &QWidget::customContextMenuRequested, this,
             [this, owner](const QPoint& pos) { Guarded([&] { pmEdit->popup(owner->mapToGlobal(pos)); }); });
     }
+    for (QMenu* menu : { miOperation, pmEdit })
+        connect(menu, &QMenu::aboutToShow, this, [this] { Guarded([this] { UpdateActions(); }); });
     // The enabling handlers run whenever the event loop is about to wait: the idle time.
     if (auto* dispatcher = QAbstractEventDispatcher::instance())
         connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this,
@@ -202,6 +204,8 @@ void TfmMain::BuildCategoryMenu()
 
 void TfmMain::CategoryMenuClick(QAction* item)
 {
+    if (FMoving)
+        return; // the running batch moves records of FTableName
     const int i = item->data().toInt();
     FTableName = SysConfig()->GetBaseInfoTableName(i);
     FMaxLevel = SysConfig()->GetBaseInfoMaxLevel(i);
@@ -483,21 +487,22 @@ void TfmMain::GridAfterSort()
     gBaseInfoClick();
 }
 
+// Nothing is cut or pasted while a batch of moves runs.
 void TfmMain::acCutUpdate()
 {
-    acCut->setEnabled(TMoveRules::CanCut(SelectedLevel()));
+    acCut->setEnabled(!FMoving && TMoveRules::CanCut(SelectedLevel()));
 }
 
 void TfmMain::acInsertBrotherUpdate()
 {
-    acInsertBrother->setEnabled(
-        TMoveRules::CanPaste(TMoveRules::Paste::AsSibling, SelectedLevel(), FCutPending, FMaxLevel));
+    acInsertBrother->setEnabled(!FMoving
+        && TMoveRules::CanPaste(TMoveRules::Paste::AsSibling, SelectedLevel(), FCutPending, FMaxLevel));
 }
 
 void TfmMain::acAddChildUpdate()
 {
-    acAddChild->setEnabled(
-        TMoveRules::CanPaste(TMoveRules::Paste::AsChild, SelectedLevel(), FCutPending, FMaxLevel));
+    acAddChild->setEnabled(!FMoving
+        && TMoveRules::CanPaste(TMoveRules::Paste::AsChild, SelectedLevel(), FCutPending, FMaxLevel));
 }
 
 // A refused cut ends with its message (or silently) and leaves the cut that was pending before
