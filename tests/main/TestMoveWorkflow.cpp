@@ -58,6 +58,7 @@ private slots:
     void markedRowsAsSibling();
     void rangeAsChild();
     void classWithItsSubtree();
+    void childFlags();
     void refusals_data();
     void refusals();
     void refusedCutKeepsPendingCut();
@@ -227,6 +228,39 @@ void TestMoveWorkflow::classWithItsSubtree()
     QCOMPARE(goods(record).parId, PliersId);
     QCOMPARE(goods(record).level, 5);
     QCOMPARE(goods(HandToolsId).hasChild, 1);
+    QVERIFY(storeIsConsistent());
+}
+
+// A record that receives a child becomes a class, and a record again when the child leaves.
+void TestMoveWorkflow::childFlags()
+{
+    QVERIFY(start());
+    TTreeNode* screwdrivers = f->ShowPath(Screwdrivers);
+    const QString parentId = screwdrivers->Item(0)->Data.Id;
+    const QString childId = screwdrivers->Item(1)->Data.Id;
+    const QString parentPath = Child(Screwdrivers, screwdrivers->Item(0));
+    f->ClickNode(screwdrivers->Item(1));
+    f->PressShortcut(tree(), Qt::Key_C);
+    f->ClickNode(f->Node(Screwdrivers)->Item(0));
+    f->PressShortcut(tree(), Qt::Key_S);
+    QCOMPARE(goods(childId).parId, parentId);
+    QCOMPARE(goods(childId).level, 5);
+    QCOMPARE(goods(parentId).hasChild, 1);
+    QCOMPARE(w().ShownId(), HandToolsId); // around the old parent, 螺丝刀, last
+
+    f->ShowPath(Screwdrivers);
+    QCOMPARE(grid()->RowFontColor(f->GridRow(parentId)), QColor(0, 150, 0));
+    TTreeNode* parent = f->ShowPath(parentPath);
+    QVERIFY(parent && !parent->IsRecord());
+    QCOMPARE(parent->Count(), 1);
+    f->ClickNode(parent->Item(0));
+    f->PressShortcut(tree(), Qt::Key_C);
+    f->ClickNode(f->Node(Screwdrivers));
+    f->PressShortcut(tree(), Qt::Key_S);
+    QCOMPARE(goods(childId).parId, ScrewdriversId);
+    QCOMPARE(goods(childId).level, 4);
+    QCOMPARE(goods(parentId).hasChild, 0);
+    QCOMPARE(journal(), QStringList({ childId, childId }));
     QVERIFY(storeIsConsistent());
 }
 
