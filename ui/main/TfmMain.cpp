@@ -137,8 +137,10 @@ void TfmMain::UpdateActions()
 
 bool TfmMain::event(QEvent* event)
 {
-    // The log-on runs once the window is up and the activation has been handled.
-    if (event->type() == QEvent::WindowActivate && !FActivated)
+    // The log-on runs once the window is up and the activation has been handled. Showing counts
+    // as activating: without a window manager (Xvfb) a window is never activated by itself.
+    const bool activating = event->type() == QEvent::WindowActivate || event->type() == QEvent::Show;
+    if (activating && !FActivated)
         QMetaObject::invokeMethod(
             this, [this] { Guarded([this] { FormActivate(); }); }, Qt::QueuedConnection);
     return QMainWindow::event(event);
