@@ -49,6 +49,7 @@ private slots:
     void ctrlMarking();
     void sortThenDoubleClickGreenRow();
     void categoryDropsPendingCut();
+    void fieldErrorRestoresWindow();
     void refusedLogOnEndsProgram();
 
 private:
@@ -325,6 +326,23 @@ void TestMainWindow::categoryDropsPendingCut()
     QVERIFY(!w().CutPending());
     w().UpdateActions();
     QVERIFY(!w().acAddChild->isEnabled());
+}
+
+// A configured field that the result lacks ends the showing with its message; the cursor, the
+// tree's drawing and the progress bar are back to normal.
+void TestMainWindow::fieldErrorRestoresWindow()
+{
+    MainFixture::Options options;
+    options.configEdits = { { "GridColumnFieldNames_Goods=UserCode", "GridColumnFieldNames_Goods=Nope" } };
+    QVERIFY(start(options));
+    f->ChooseCategory(0);
+    QCOMPARE(f->TakeMessages(), QStringList { QStringLiteral("Field 'Nope' not found.") });
+    QCOMPARE(f->Messages().shown.last().icon, MessageIcon::Error);
+    QVERIFY(!QApplication::overrideCursor());
+    QVERIFY(w().tvBaseInfo->updatesEnabled());
+    QVERIFY(w().pbMain->isHidden());
+    QCOMPARE(w().tvBaseInfoItems->RootCount(), 1);
+    QCOMPARE(w().ShownId(), RootId);
 }
 
 void TestMainWindow::refusedLogOnEndsProgram()

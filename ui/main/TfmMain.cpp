@@ -331,31 +331,31 @@ void TfmMain::LoadChildren(TTreeNode* target, const QString& id)
     gBaseInfo->SetRowCount(std::max(count + 1, 2));
     tvBaseInfoItems->DeleteChildren(target);
     tvBaseInfoItems->SetImageIndex(target, TTreeNode::ClosedClass, TTreeNode::ClosedClass);
-    if (count == 0)
-        return;
-    ResolveCommonFields();
-    ResolveShownFields();
+    // The sub-nodes enter the tree in one step, also those made before a record that fails.
     std::vector<std::unique_ptr<TTreeNode>> children;
-    children.reserve(size_t(count));
-    // The sub-nodes enter the tree in one step, also when a record fails half-way.
-    struct AddChildren {
-        TBaseInfoTreeModel* tree;
-        TTreeNode* target;
-        std::vector<std::unique_ptr<TTreeNode>>& children;
-        ~AddChildren() { tree->AddNodes(target, std::move(children)); }
-    } addChildren { tvBaseInfoItems, target, children };
-    int row = 1;
-    for (ds->First(); !ds->Eof(); ds->Next(), ++row) {
-        int picture = target->ImageIndex;
-        if (ds->Fields(FCommonFields[2]).AsString() != id) {
-            children.push_back(NewNode());
-            picture = children.back()->ImageIndex;
+    try {
+        if (count > 0) {
+            ResolveCommonFields();
+            ResolveShownFields();
         }
-        FillRow(row);
-        gBaseInfo->SetRowFontColor(
-            row, picture == TTreeNode::ClosedClass ? ClassRowColor : QColor(Qt::black));
-        pbMain->setValue(pbMain->value() + 1);
+        children.reserve(size_t(count));
+        int row = 1;
+        for (ds->First(); !ds->Eof(); ds->Next(), ++row) {
+            int picture = target->ImageIndex;
+            if (ds->Fields(FCommonFields[2]).AsString() != id) {
+                children.push_back(NewNode());
+                picture = children.back()->ImageIndex;
+            }
+            FillRow(row);
+            gBaseInfo->SetRowFontColor(
+                row, picture == TTreeNode::ClosedClass ? ClassRowColor : QColor(Qt::black));
+            pbMain->setValue(pbMain->value() + 1);
+        }
+    } catch (...) {
+        tvBaseInfoItems->AddNodes(target, std::move(children));
+        throw;
     }
+    tvBaseInfoItems->AddNodes(target, std::move(children));
     gBaseInfo->SetRow(1);
 }
 
