@@ -1,15 +1,13 @@
 #include "app/AppParts.h"
 
-#include "app/PlaceholderMainWindow.h"
-#include "config/TSysConfig.h"
+#include "data/TdmMain.h"
+#include "ui/main/TfmMain.h"
 
 AppParts NodeShiftParts()
 {
     AppParts parts;
-    parts.createDataModule = [] {
-        SysConfig()->CheckConfigFile();
-        return std::make_unique<QObject>();
-    };
-    parts.createMainWindow = [] { return std::make_unique<PlaceholderMainWindow>(); };
+    // TdmMain's creation checks Movedata.cfg and throws on a failure.
+    parts.createDataModule = [] { return std::make_unique<TdmMain>(); };
+    parts.createMainWindow = [] { return std::make_unique<TfmMain>(); };
     return parts;
 }
