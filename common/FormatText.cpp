@@ -29,7 +29,7 @@ public:
                 ++FPos;
                 out += u'%';
             } else {
-                out += spec();
+                out += specifier();
             }
         }
         return out;
@@ -69,7 +69,7 @@ private:
         return value;
     }
 
-    QString spec()
+    QString specifier()
     {
         int width = number();
         if (peek() == u':') {

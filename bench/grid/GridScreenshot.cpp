@@ -38,7 +38,7 @@ int main(int argc, char** argv)
     struct Record {
         const char16_t* code;
         const char16_t* name;
-        const char16_t* spec;
+        const char16_t* model;
         const char16_t* price;
         bool isClass;
     };
@@ -62,7 +62,7 @@ int main(int argc, char** argv)
         grid.SetCells(0, row, QString::number(row));
         grid.SetCells(1, row, QString::fromUtf16(records[i].code));
         grid.SetCells(2, row, QString::fromUtf16(records[i].name));
-        grid.SetCells(3, row, QString::fromUtf16(records[i].spec));
+        grid.SetCells(3, row, QString::fromUtf16(records[i].model));
         grid.SetCells(4, row, QString::fromUtf16(records[i].price));
         grid.SetCells(5, row, QString::number(1000 + row));
         grid.SetRowColor(row, row == 3 || row == 6 ? QColor(0, 128, 128) : QColor(Qt::white));
