@@ -101,6 +101,8 @@ void TestReadOnlyQuery::refused_data()
     QTest::newRow("ANALYZE") << u"ANALYZE"_s;
     QTest::newRow("REINDEX") << u"REINDEX"_s;
     QTest::newRow("load_extension") << u"SELECT load_extension('libc.so.6')"_s;
+    QTest::newRow("fts3_tokenizer address") << u"SELECT fts3_tokenizer('simple')"_s;
+    QTest::newRow("fts3_tokenizer replaced") << u"SELECT fts3_tokenizer('simple', x'0100000000000000')"_s;
     QTest::newRow("huge value") << u"SELECT zeroblob(100000000)"_s;
     QTest::newRow("empty") << u"  "_s;
     QTest::newRow("only a comment") << u"-- nothing"_s;
