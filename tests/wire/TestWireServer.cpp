@@ -10,6 +10,8 @@
 #include <QtEndian>
 #include <QtTest>
 #include <csignal>
+#include <memory>
+#include <sys/resource.h>
 #include <thread>
 
 namespace {
@@ -101,6 +103,7 @@ private slots:
     void addressNotAllowed();
     void badInputOnOneConnectionSparesAnother_data();
     void badInputOnOneConnectionSparesAnother();
+    void connectionFloodIsTurnedAway();
     void largeResultSetArrivesInPackets();
     void silentServerTimesOut();
     void callTimeoutDisconnects();
@@ -466,6 +469,49 @@ void TestWireServer::badInputOnOneConnectionSparesAnother()
     QVERIFY(good.openProvider(QStringLiteral("pv_qry_Open")).rows[0][0].toLongLong() > 0);
     WireClient fresh;
     logOn(fresh, QStringLiteral("ZT002"));
+}
+
+// More connections than the server's open-file limit has room for: the extra ones are refused,
+// the server stays up, and serves new clients once the crowd has gone.
+void TestWireServer::connectionFloodIsTurnedAway()
+{
+    rlimit files {};
+    QCOMPARE(getrlimit(RLIMIT_NOFILE, &files), 0);
+    const rlimit few { 160, files.rlim_max }; // inherited by the server
+    QCOMPARE(setrlimit(RLIMIT_NOFILE, &few), 0);
+    BksvrProcess crowded;
+    QString error;
+    const bool started = crowded.start({}, &error);
+    setrlimit(RLIMIT_NOFILE, &files);
+    QVERIFY2(started, qPrintable(error));
+
+    WireClient early;
+    QCOMPARE(early.connectToServer(crowded.host(), crowded.port(), ServerGuids::defaultGuid()), QString());
+    QCOMPARE(early.call(QStringLiteral("ChangeDb"), { QStringLiteral("ZT001") }).result, QVariant(true));
+
+    std::vector<std::unique_ptr<QTcpSocket>> crowd;
+    for (int i = 0; i < 150; ++i) {
+        crowd.push_back(std::make_unique<QTcpSocket>());
+        crowd.back()->connectToHost(crowded.host(), crowded.port());
+        QVERIFY(crowd.back()->waitForConnected(5000));
+    }
+    WireClient late;
+    QVERIFY(late.connectToServer(crowded.host(), crowded.port(), ServerGuids::defaultGuid())
+                .contains(u"too many connections"));
+    QVERIFY(crowded.isRunning());
+    early.call(QStringLiteral("SetQuerySQL"), { QStringLiteral("SELECT count(*) FROM Goods") });
+    QVERIFY(early.openProvider(QStringLiteral("pv_qry_Open")).rows[0][0].toLongLong() > 0);
+
+    crowd.clear();
+    QElapsedTimer clock;
+    clock.start();
+    QString refused;
+    do {
+        WireClient fresh;
+        refused = fresh.connectToServer(crowded.host(), crowded.port(), ServerGuids::defaultGuid());
+    } while (!refused.isEmpty() && clock.elapsed() < 5000 && (QTest::qWait(50), true));
+    QCOMPARE(refused, QString());
+    QVERIFY(crowded.isRunning());
 }
 
 // 100,000 goods of 12 fields: far more than one frame, assembled from row packets.
