@@ -136,13 +136,13 @@ QList<DemoTable> categories()
     return {
         DemoTable { { QStringLiteral("Goods"), QStringLiteral("商品"), 6 }, QStringLiteral("全部商品"),
             GoodsOutline, QStringLiteral("SP"),
-            { QStringLiteral("Spec TEXT"), QStringLiteral("Model TEXT"), QStringLiteral("Unit TEXT"),
+            { QStringLiteral("Specs TEXT"), QStringLiteral("Model TEXT"), QStringLiteral("Unit TEXT"),
                 QStringLiteral("Price REAL"), QStringLiteral("Barcode TEXT") },
             [](int serial, const QString& className) {
-                return DemoNames::brand(serial) + className + QLatin1Char(' ') + DemoNames::spec(serial);
+                return DemoNames::brand(serial) + className + QLatin1Char(' ') + DemoNames::specs(serial);
             },
             [](int serial) {
-                return QVariantList { DemoNames::spec(serial),
+                return QVariantList { DemoNames::specs(serial),
                     QStringLiteral("M-%1").arg(serial % 9000 + 1000), DemoNames::unit(serial),
                     DemoNames::price(serial), DemoNames::barcode(serial) };
             } },

@@ -84,7 +84,7 @@ QString DemoNames::brand(int serial)
 {
     return pick(Brands, mix(serial));
 }
-QString DemoNames::spec(int serial)
+QString DemoNames::specs(int serial)
 {
     return pick(Specs, mix(serial) / 3);
 }

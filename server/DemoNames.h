@@ -13,7 +13,7 @@ public:
     static QString address(int serial);
     static QString mobile(int serial);
     static QString brand(int serial);
-    static QString spec(int serial);
+    static QString specs(int serial);
     static QString unit(int serial);
     static QString barcode(int serial);
     static QString taxNumber(int serial);
