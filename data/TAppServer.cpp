@@ -52,18 +52,8 @@ int TAppServer::ExecSP(const QString& procName, const QVariant& packedParams, QV
 
 void TAppServer::OpenProvider(const QString& providerName, TRecordStore& into)
 {
-    WireTable table = FClient.openProvider(providerName, TimeoutFor(providerName));
-    into.Reset(table.fields);
-    into.Reserve(table.rows.size());
-    for (QVariantList& row : table.rows) {
-        for (qsizetype i = 0; i < table.fields.size(); ++i) {
-            if (i < row.size())
-                into.AppendValue(row[i]);
-            else
-                into.AppendNull();
-        }
-        row = QVariantList(); // hand the memory back as we go
-    }
+    into.Clear();
+    FClient.openProvider(providerName, into, TimeoutFor(providerName));
 }
 
 WireDownload TAppServer::GetBackUpFileServer(const QString& backupName, QIODevice& to)

@@ -19,11 +19,12 @@ void TRecordStore::Reset(const QStringList& fieldNames)
     FBytes.shrink_to_fit();
 }
 
-void TRecordStore::Reserve(qsizetype rows)
+void TRecordStore::setFields(const QStringList& names)
 {
-    const auto cells = size_t(rows) * size_t(FFieldNames.size());
-    FKinds.reserve(cells);
-    FSlots.reserve(cells);
+    FFieldNames = names;
+    FKinds.shrink_to_fit();
+    FSlots.shrink_to_fit();
+    FText.shrink_to_fit();
 }
 
 void TRecordStore::AppendNull()

@@ -1,6 +1,7 @@
 #include "wire/WireClient.h"
 
 #include "wire/WireCodec.h"
+#include "wire/WireRowCollector.h"
 
 #include <QDeadlineTimer>
 #include <QIODevice>
@@ -70,11 +71,18 @@ public:
         return call.id;
     }
 
-    // The next whole frame; waits while the server stays silent for at most timeoutMs.
-    WireCodec::Parsed receive(int timeoutMs)
+    // The next whole frame; waits while the server stays silent for at most timeoutMs. Rows of a
+    // Rows message go to the sink, if one is given.
+    WireCodec::Parsed receive(int timeoutMs, WireRowSink* rows = nullptr)
     {
         for (;;) {
-            WireCodec::Parsed parsed = WireCodec::parse(QByteArrayView(buffer).sliced(offset));
+            WireCodec::Parsed parsed;
+            try {
+                parsed = WireCodec::parse(QByteArrayView(buffer).sliced(offset), rows);
+            } catch (...) {
+                close(); // a sink gave up mid-frame: the rest of its data set cannot be skipped
+                throw;
+            }
             switch (parsed.status) {
             case Status::Complete:
                 offset += parsed.consumed;
@@ -104,12 +112,13 @@ public:
         }
     }
 
-    WireMessage receiveMessage(qint32 id, int timeoutMs)
+    WireCodec::Parsed receiveMessage(qint32 id, int timeoutMs, WireRowSink* rows = nullptr)
     {
-        WireCodec::Parsed parsed = receive(timeoutMs);
+        WireCodec::Parsed parsed = receive(timeoutMs, rows);
         if (parsed.kind != WireCodec::FrameKind::Message)
             failConnection(QStringLiteral("后台服务器 %1 发来了意外的数据块").arg(peer));
-        return checked(std::move(parsed.message), id);
+        parsed.message = checked(std::move(parsed.message), id);
+        return parsed;
     }
 
     // An error with id 0 answers a call the server could not read at all.
@@ -191,7 +200,7 @@ WireReply WireClient::call(const QString& operation, const QVariantList& args, i
     if (operation == BackupDownloadOperation)
         throw Exception(QStringLiteral("%1 streams its file: use WireClient::download()").arg(operation));
     const qint32 id = d->sendCall(operation, args);
-    WireMessage reply = d->receiveMessage(id, timeoutMs);
+    WireMessage reply = d->receiveMessage(id, timeoutMs).message;
     if (reply.type != Type::Result)
         d->unexpected(reply);
     return { std::move(reply.result), std::move(reply.args) };
@@ -205,32 +214,41 @@ QVariant WireClient::callByRef(const QString& operation, QVariantList& args, int
     return reply.result;
 }
 
-WireTable WireClient::openProvider(const QString& provider, int timeoutMs)
+void WireClient::openProvider(const QString& provider, WireRowSink& rows, int timeoutMs)
 {
     const qint32 id = d->sendCall(provider, {});
-    WireTable table;
+    qint64 received = 0;
+    qsizetype width = -1; // of every row so far
     for (;;) {
-        WireMessage m = d->receiveMessage(id, timeoutMs);
+        const WireCodec::Parsed p = d->receiveMessage(id, timeoutMs, &rows);
+        const WireMessage& m = p.message;
         if (m.type == Type::Rows) {
-            table.rows.reserve(table.rows.size() + m.rows.size());
-            for (QVariantList& row : m.rows)
-                table.rows.append(std::move(row));
+            if (p.rowCount > 0 && width >= 0 && p.rowWidth != width)
+                d->failConnection(QStringLiteral("“%1”的数据行与字段数不符").arg(provider));
+            if (p.rowCount > 0)
+                width = p.rowWidth;
+            received += p.rowCount;
         } else if (m.type == Type::Table) {
-            table.fields = std::move(m.fields);
-            if (m.count != table.rows.size())
+            if (m.count != received)
                 d->failConnection(QStringLiteral("“%1”的数据不完整：应有 %2 行，收到 %3 行")
                                       .arg(provider)
                                       .arg(m.count)
-                                      .arg(table.rows.size()));
-            for (const QVariantList& row : std::as_const(table.rows)) {
-                if (row.size() != table.fields.size())
-                    d->failConnection(QStringLiteral("“%1”的数据行与字段数不符").arg(provider));
-            }
-            return table;
+                                      .arg(received));
+            if (width >= 0 && width != m.fields.size())
+                d->failConnection(QStringLiteral("“%1”的数据行与字段数不符").arg(provider));
+            rows.setFields(m.fields);
+            return;
         } else {
             d->unexpected(m);
         }
     }
+}
+
+WireTable WireClient::openProvider(const QString& provider, int timeoutMs)
+{
+    WireRowCollector collected;
+    openProvider(provider, collected, timeoutMs);
+    return { std::move(collected.fields), std::move(collected.rows) };
 }
 
 WireDownload WireClient::download(const QString& backupName, QIODevice& out, int timeoutMs,
@@ -238,7 +256,7 @@ WireDownload WireClient::download(const QString& backupName, QIODevice& out, int
 {
     const qint32 id = d->sendCall(BackupDownloadOperation, { backupName, QString(), QVariant() });
     WireDownload result;
-    WireMessage first = d->receiveMessage(id, timeoutMs);
+    WireMessage first = d->receiveMessage(id, timeoutMs).message;
     if (first.type == Type::Result) {
         result.errorText = first.args.value(1).toString();
         if (result.errorText.isEmpty())

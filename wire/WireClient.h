@@ -1,6 +1,7 @@
 #pragma once
 
 #include "wire/WireError.h"
+#include "wire/WireRowSink.h"
 
 #include <QList>
 #include <QStringList>
@@ -19,7 +20,7 @@ struct WireReply {
     QVariantList args;
 };
 
-// A provider's data set, assembled from the server's row packets.
+// A provider's data set as variants, assembled from the server's row packets.
 struct WireTable {
     QStringList fields;
     QList<QVariantList> rows; // each row holds fields.size() values
@@ -68,7 +69,10 @@ public:
     // Same, writing the by-reference values back into args.
     QVariant callByRef(const QString& operation, QVariantList& args, int timeoutMs = DefaultCallTimeoutMs);
 
-    // Opens a provider ("pv_qry_Open", "pv_sp_Open") and returns its whole data set.
+    // Opens a provider ("pv_qry_Open", "pv_sp_Open") and hands its rows to the sink as each row
+    // packet is decoded, then the field names once the row count and widths are checked.
+    void openProvider(const QString& provider, WireRowSink& rows, int timeoutMs = DefaultCallTimeoutMs);
+    // Same, returning the whole data set as variants: for small results.
     WireTable openProvider(const QString& provider, int timeoutMs = DefaultCallTimeoutMs);
 
     // GetBackUpFileServer: streams the backup into out chunk by chunk; progress (if given) is told

@@ -1,6 +1,7 @@
 #include "wire/WireCodec.h"
 
 #include "wire/CborWriter.h"
+#include "wire/WireRowCollector.h"
 
 #include <QCborStreamReader>
 #include <QtEndian>
@@ -74,12 +75,28 @@ quint16 keysOf(Type type)
     return 0;
 }
 
-// Reads one message map from a CBOR payload, checking each item as it goes.
+// Takes one decoded value into a variant: the values of calls and results.
+struct VariantTarget {
+    QVariant* out;
+
+    void addNull() { *out = QVariant(); }
+    void addInt(qint32 value) { *out = value; }
+    void addLongLong(qint64 value) { *out = qlonglong(value); }
+    void addReal(double value) { *out = value; }
+    void addBool(bool value) { *out = value; }
+    void addText(QString&& value) { *out = std::move(value); }
+    void addBytes(QByteArray&& value) { *out = std::move(value); }
+    void addList(QVariantList&& value) { *out = std::move(value); }
+};
+
+// Reads one message map from a CBOR payload, checking each item as it goes. A Rows message's
+// rows go to the sink when there is one.
 class MessageReader {
 public:
-    explicit MessageReader(QByteArrayView payload)
+    MessageReader(QByteArrayView payload, WireRowSink* sink)
         : r(payload.data(), payload.size())
         , size(payload.size())
+        , sink(sink)
     {
     }
 
@@ -119,6 +136,8 @@ public:
     }
 
     QString error;
+    qsizetype rowCount = 0;
+    qsizetype rowWidth = -1;
 
 private:
     bool fail(const QString& message)
@@ -164,8 +183,10 @@ private:
             return readText(&m->text);
         case KeyArgs:
             return readList(&m->args, 1);
-        case KeyResult:
-            return readValue(&m->result, 0);
+        case KeyResult: {
+            VariantTarget result { &m->result };
+            return readValue(result, 0);
+        }
         case KeyRows:
             return readRows(&m->rows);
         case KeyFields:
@@ -244,7 +265,7 @@ private:
     }
 
     // A plain integer must fit 32 bits; with our tag, 64 bits.
-    bool readInteger(QVariant* out, bool wide)
+    template <class Target> bool readInteger(Target& out, bool wide)
     {
         const quint64 limit = wide ? quint64(std::numeric_limits<qint64>::max())
                                    : quint64(std::numeric_limits<qint32>::max());
@@ -263,11 +284,15 @@ private:
         } else {
             return fail(QStringLiteral("integer expected"));
         }
-        *out = wide ? QVariant(qlonglong(value)) : QVariant(int(value));
+        if (wide)
+            out.addLongLong(value);
+        else
+            out.addInt(qint32(value));
         return next();
     }
 
-    bool readValue(QVariant* out, int depth)
+    // Target: VariantTarget or a row sink.
+    template <class Target> bool readValue(Target& out, int depth)
     {
         if (++values > WireCodec::MaxValues)
             return fail(QStringLiteral("more than %1 values in one message").arg(WireCodec::MaxValues));
@@ -283,39 +308,39 @@ private:
             QByteArray bytes;
             if (!readBytes(&bytes))
                 return false;
-            *out = bytes;
+            out.addBytes(std::move(bytes));
             return true;
         }
         case QCborStreamReader::String: {
             QString text;
             if (!readText(&text))
                 return false;
-            *out = text;
+            out.addText(std::move(text));
             return true;
         }
         case QCborStreamReader::Array: {
             QVariantList list;
             if (!readList(&list, depth + 1))
                 return false;
-            *out = list;
+            out.addList(std::move(list));
             return true;
         }
         case QCborStreamReader::SimpleType:
             if (r.isNull())
-                *out = QVariant();
+                out.addNull();
             else if (r.isBool())
-                *out = r.toBool();
+                out.addBool(r.toBool());
             else
                 return fail(QStringLiteral("unsupported simple value"));
             return next();
         case QCborStreamReader::Float16:
-            *out = double(r.toFloat16());
+            out.addReal(double(r.toFloat16()));
             return next();
         case QCborStreamReader::Float:
-            *out = double(r.toFloat());
+            out.addReal(double(r.toFloat()));
             return next();
         case QCborStreamReader::Double:
-            *out = r.toDouble();
+            out.addReal(r.toDouble());
             return next();
         case QCborStreamReader::Map:
             return fail(QStringLiteral("a value cannot be a map"));
@@ -352,8 +377,9 @@ private:
             return false;
         while (r.hasNext()) {
             QVariant item;
+            VariantTarget target { &item };
             const qint64 at = r.currentOffset();
-            if (!readValue(&item, depth) || !advanced(at))
+            if (!readValue(target, depth) || !advanced(at))
                 return false;
             out->append(std::move(item));
         }
@@ -362,16 +388,40 @@ private:
 
     bool readRows(QList<QVariantList>* out)
     {
+        if (sink)
+            return readRowsInto(*sink);
+        WireRowCollector rows;
         if (r.type() == QCborStreamReader::Array)
-            out->reserve(reserveFor());
+            rows.rows.reserve(reserveFor());
+        if (!readRowsInto(rows))
+            return false;
+        *out = std::move(rows.rows);
+        return true;
+    }
+
+    // Rows are arrays of values, all of the same length.
+    bool readRowsInto(WireRowSink& out)
+    {
         if (!enterArray(1))
             return false;
         while (r.hasNext()) {
-            QVariantList row;
-            const qint64 at = r.currentOffset();
-            if (!readList(&row, 2) || !advanced(at))
+            const qint64 rowAt = r.currentOffset();
+            if (!enterArray(2))
                 return false;
-            out->append(std::move(row));
+            out.startRow();
+            qsizetype width = 0;
+            while (r.hasNext()) {
+                const qint64 at = r.currentOffset();
+                if (!readValue(out, 2) || !advanced(at))
+                    return false;
+                ++width;
+            }
+            if (!leaveArray() || !advanced(rowAt))
+                return false;
+            if (rowWidth >= 0 && width != rowWidth)
+                return fail(QStringLiteral("rows of different lengths"));
+            rowWidth = width;
+            ++rowCount;
         }
         return leaveArray();
     }
@@ -400,8 +450,23 @@ private:
 
     QCborStreamReader r;
     qint64 size;
+    WireRowSink* sink;
     qsizetype values = 0;
 };
+
+bool decode(QByteArrayView payload, WireRowSink* sink, WireCodec::Parsed* p)
+{
+    p->message = WireMessage();
+    MessageReader reader(payload, sink);
+    if (reader.read(&p->message)) {
+        p->rowCount = reader.rowCount;
+        p->rowWidth = reader.rowWidth;
+        return true;
+    }
+    p->error = reader.error;
+    p->message = WireMessage(); // a refused message is never half used
+    return false;
+}
 
 bool writeBody(CborWriter& w, const WireMessage& m, QString* error)
 {
@@ -450,7 +515,7 @@ bool writeBody(CborWriter& w, const WireMessage& m, QString* error)
 
 } // namespace
 
-WireCodec::Parsed WireCodec::parse(QByteArrayView data)
+WireCodec::Parsed WireCodec::parse(QByteArrayView data, WireRowSink* rows)
 {
     Parsed p;
     if (data.size() < HeaderSize + 1)
@@ -475,7 +540,7 @@ WireCodec::Parsed WireCodec::parse(QByteArrayView data)
     if (p.kind == FrameKind::Chunk) {
         p.chunk = payload.toByteArray();
         p.status = Parsed::Status::Complete;
-    } else if (decodeMessage(payload, &p.message, &p.error)) {
+    } else if (decode(payload, rows, &p)) {
         p.status = Parsed::Status::Complete;
     } else {
         p.status = Parsed::Status::BadMessage;
@@ -485,13 +550,11 @@ WireCodec::Parsed WireCodec::parse(QByteArrayView data)
 
 bool WireCodec::decodeMessage(QByteArrayView payload, WireMessage* message, QString* error)
 {
-    *message = WireMessage();
-    MessageReader reader(payload);
-    if (reader.read(message))
-        return true;
-    *error = reader.error;
-    *message = WireMessage(); // a refused message is never half used
-    return false;
+    Parsed p;
+    const bool ok = decode(payload, nullptr, &p);
+    *message = std::move(p.message);
+    *error = std::move(p.error);
+    return ok;
 }
 
 bool WireCodec::encodeMessage(const WireMessage& message, QByteArray* frame, QString* error)

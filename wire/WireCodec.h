@@ -1,6 +1,7 @@
 #pragma once
 
 #include "wire/WireMessage.h"
+#include "wire/WireRowSink.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -32,12 +33,17 @@ public:
         QByteArray chunk;
         qsizetype consumed = 0;
         QString error;
+        // A Rows message's rows (in message.rows or handed to the sink) and their common width.
+        qsizetype rowCount = 0;
+        qsizetype rowWidth = -1; // -1: no rows
     };
 
-    static Parsed parse(QByteArrayView data);
+    // With a sink, a Rows message's rows go to it as they are decoded instead of into
+    // message.rows; a message refused later may have handed some of them over already.
+    static Parsed parse(QByteArrayView data, WireRowSink* rows = nullptr);
 
     // Checks a message's CBOR and shape: unique known keys, the keys its type needs and no others,
-    // integers in range, valid UTF-8, no trailing bytes.
+    // integers in range, valid UTF-8, no trailing bytes, rows of one width.
     static bool decodeMessage(QByteArrayView payload, WireMessage* message, QString* error);
 
     // A whole frame, ready for one write. false (and *error) for a value that cannot travel or a

@@ -1,0 +1,7 @@
+#include "wire/WireRowCollector.h"
+
+void WireRowCollector::startRow()
+{
+    rows.emplace_back();
+    current = &rows.last();
+}
