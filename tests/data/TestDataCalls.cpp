@@ -3,7 +3,9 @@
 #include "DataTestEnv.h"
 #include "FakeAppServer.h"
 #include "common/Exception.h"
+#include "data/TRecordStore.h"
 #include "tests/support/ScriptedMessages.h"
+#include "wire/WireCodec.h"
 
 #include <QtTest>
 
@@ -16,7 +18,59 @@ struct Node {
     int level = 0;
 };
 
+QByteArray Encoded(const WireMessage& m)
+{
+    QByteArray frame;
+    QString error;
+    if (!WireCodec::encodeMessage(m, &frame, &error))
+        qFatal("%s", qPrintable(error));
+    return frame;
+}
+
+// What a provider's open answers: row packets of the given rows, then the table with
+// these fields and count.
+struct FakeDataSet {
+    QList<QList<QVariantList>> packets;
+    QStringList fields;
+    qint64 count = 0;
+    qint32 idOffset = 0; // answers another call's id
+    QString serverError; // instead of the table
+
+    FakeDataSet() = default;
+    FakeDataSet(const QList<QList<QVariantList>>& packets, const QStringList& fields, qint64 count,
+        qint32 idOffset = 0, const QString& serverError = {})
+        : packets(packets)
+        , fields(fields)
+        , count(count)
+        , idOffset(idOffset)
+        , serverError(serverError)
+    {
+    }
+
+    QList<QByteArray> Frames(const WireMessage& call) const
+    {
+        QList<QByteArray> frames;
+        WireMessage m;
+        m.id = call.id + idOffset;
+        m.type = WireMessage::Type::Rows;
+        for (const QList<QVariantList>& rows : packets) {
+            m.rows = rows;
+            frames << Encoded(m);
+        }
+        if (!serverError.isEmpty())
+            return frames << FakeAppServer::Error(call, serverError);
+        m.type = WireMessage::Type::Table;
+        m.rows.clear();
+        m.fields = fields;
+        m.count = count;
+        frames << Encoded(m);
+        return frames;
+    }
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(FakeDataSet)
 
 class TestDataCalls : public QObject {
     Q_OBJECT
@@ -37,6 +91,8 @@ private slots:
     void execProcReturnsOutputs();
     void fakeProcedure_data();
     void fakeProcedure();
+    void fakeDataSet_data();
+    void fakeDataSet();
 
 private:
     Node firstRow(const QString& sql);
@@ -335,6 +391,76 @@ void TestDataCalls::fakeProcedure()
         (QVariantList { QStringLiteral("Goods"), QStringLiteral("a"), QStringLiteral("b"),
             QStringLiteral("c"), 3, QStringLiteral("") }));
     QCOMPARE(exec.args[1].toList()[4].toList()[2], QVariant(3)); // integer type code
+}
+
+// Rows arrive packet by packet straight into the dataset's store, so every check of the whole
+// data set happens after some rows are in: a failed open must still leave it closed and empty.
+void TestDataCalls::fakeDataSet_data()
+{
+    QTest::addColumn<FakeDataSet>("answer");
+    QTest::addColumn<QString>("error"); // empty: opens
+    const QStringList ab { QStringLiteral("A"), QStringLiteral("B") };
+    const QList<QVariantList> two { { 1, QStringLiteral("一") }, { qlonglong(1) << 40, QVariant() } };
+    const QList<QVariantList> one { { 2.5, true } };
+    QTest::newRow("two packets") << FakeDataSet { { two, one }, ab, 3 } << QString();
+    QTest::newRow("no rows") << FakeDataSet { {}, ab, 0 } << QString();
+    QTest::newRow("fewer rows than counted") << FakeDataSet { { two, one }, ab,
+        4 } << QStringLiteral("“pv_qry_Open”的数据不完整：应有 4 行，收到 3 行");
+    QTest::newRow("more rows than counted") << FakeDataSet { { two, one }, ab,
+        2 } << QStringLiteral("“pv_qry_Open”的数据不完整：应有 2 行，收到 3 行");
+    QTest::newRow("rows wider than the fields") << FakeDataSet { { two }, { QStringLiteral("A") }, 2 }
+                                                << QStringLiteral("“pv_qry_Open”的数据行与字段数不符");
+    QTest::newRow("packets of different widths")
+        << FakeDataSet { { { { 1 } }, two }, ab, 3 } << QStringLiteral("“pv_qry_Open”的数据行与字段数不符");
+    QTest::newRow("rows of another call")
+        << FakeDataSet { { two }, ab, 2, 1 } << QStringLiteral("应答与请求不符");
+    QTest::newRow("server error after rows")
+        << FakeDataSet { { two }, ab, 2, 0, QStringLiteral("磁盘已满") } << QStringLiteral("磁盘已满");
+}
+
+void TestDataCalls::fakeDataSet()
+{
+    QFETCH(FakeDataSet, answer);
+    QFETCH(QString, error);
+    // The first open gets a good table, so a failed second open cannot pass for one that
+    // merely kept nothing.
+    const FakeDataSet first { { { { 7, QStringLiteral("x") } } },
+        { QStringLiteral("C"), QStringLiteral("D") }, 1 };
+    int opens = 0;
+    FakeAppServer fake([&](const WireMessage& call) {
+        if (call.text == u"pv_qry_Open")
+            return FakeAppServer::Answer { (opens++ == 0 ? first : answer).Frames(call) };
+        return FakeAppServer::Answer { { FakeAppServer::Result(call, QVariant(0), call.args) } };
+    });
+    auto fakeDm = env->connect(fake.port());
+    TClientDataSet* ds = fakeDm->cdsBaseInfo;
+    QVERIFY(fakeDm->OpenQuery(QStringLiteral("SELECT 1"), ds));
+    if (error.isEmpty()) {
+        QCOMPARE(fakeDm->OpenQuery(QStringLiteral("SELECT 2"), ds), answer.count > 0);
+        QCOMPARE(ds->Store().FieldNames(), answer.fields);
+        QCOMPARE(ds->RecordCount(), int(answer.count));
+        QVERIFY(ds->Store().Complete());
+        int row = 0;
+        for (const QList<QVariantList>& packet : std::as_const(answer.packets)) {
+            for (const QVariantList& values : packet) {
+                for (int f = 0; f < values.size(); ++f)
+                    QCOMPARE(ds->Store().Value(row, f), values[f]);
+                ++row;
+            }
+        }
+        return;
+    }
+    try {
+        fakeDm->OpenQuery(QStringLiteral("SELECT 2"), ds);
+        QFAIL("no exception");
+    } catch (const Exception& e) {
+        QVERIFY2(e.message().contains(error), qPrintable(e.message()));
+    }
+    QVERIFY(!ds->Active());
+    QCOMPARE(ds->RecordCount(), 0);
+    QCOMPARE(ds->FieldCount(), 0);
+    QCOMPARE(ds->Store().RowCount(), 0);
+    QVERIFY(ds->Store().Complete()); // no cells left behind
 }
 
 QTEST_MAIN(TestDataCalls)

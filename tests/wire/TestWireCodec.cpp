@@ -315,6 +315,13 @@ void TestWireCodec::badMessages_data()
                                                                        "01"
                                                                        "64726f7773"
                                                                        "8101");
+    QTest::newRow("rows of different lengths") << QByteArray::fromHex("a3"
+                                                                      "6474797065"
+                                                                      "64726f7773"
+                                                                      "626964"
+                                                                      "01"
+                                                                      "64726f7773"
+                                                                      "82810180");
     QTest::newRow("a field name that is not text") << QByteArray::fromHex("a4"
                                                                           "6474797065"
                                                                           "657461626c65"
