@@ -83,6 +83,26 @@ std::thread killLater(qint64 pid, int delayMs)
 const QString SlowQuery = QStringLiteral("WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c "
                                          "WHERE x < 300000000) SELECT count(*) FROM c");
 
+// Keeps nothing and gives up at its second row, as a store that cannot take more would.
+class GivingUpSink final : public WireRowSink {
+public:
+    int rows = 0;
+    void startRow() override
+    {
+        if (++rows == 2)
+            throw Exception(QStringLiteral("full"));
+    }
+    void addNull() override { }
+    void addInt(qint32) override { }
+    void addLongLong(qint64) override { }
+    void addReal(double) override { }
+    void addBool(bool) override { }
+    void addText(QString&&) override { }
+    void addBytes(QByteArray&&) override { }
+    void addList(QVariantList&&) override { }
+    void setFields(const QStringList&) override { }
+};
+
 } // namespace
 
 class TestWireServer : public QObject {
@@ -105,6 +125,7 @@ private slots:
     void badInputOnOneConnectionSparesAnother();
     void connectionFloodIsTurnedAway();
     void largeResultSetArrivesInPackets();
+    void sinkThatGivesUpDropsTheConnection();
     void silentServerTimesOut();
     void callTimeoutDisconnects();
     void serverKilledMidCallFailsAtOnce();
@@ -532,6 +553,22 @@ void TestWireServer::largeResultSetArrivesInPackets()
     QVERIFY(goods.fields.size() >= 10);
     QCOMPARE(goods.rows.last().size(), goods.fields.size());
     QVERIFY(goods.rows[0][1].toString() < goods.rows.last()[1].toString());
+}
+
+// The rest of a data set cannot be skipped once a sink stops mid-packet: the connection ends at
+// once, and a new one serves the same query whole.
+void TestWireServer::sinkThatGivesUpDropsTheConnection()
+{
+    WireClient client;
+    logOn(client, QStringLiteral("ZT001"));
+    const QString sql = QStringLiteral("SELECT TypeId FROM Goods");
+    client.call(QStringLiteral("SetQuerySQL"), { sql });
+    GivingUpSink sink;
+    QVERIFY_THROWS_EXCEPTION(Exception, client.openProvider(QStringLiteral("pv_qry_Open"), sink));
+    QVERIFY(!client.isConnected());
+    logOn(client, QStringLiteral("ZT001"));
+    client.call(QStringLiteral("SetQuerySQL"), { sql });
+    QVERIFY(client.openProvider(QStringLiteral("pv_qry_Open")).rows.size() > 2);
 }
 
 // A server that accepts the connection but never answers the opening: connect gives up in time.
