@@ -2,6 +2,7 @@
 
 #include "common/AniCursor.h"
 #include "common/AniCursorPlayer.h"
+#include "common/CjkFont.h"
 #include "common/Exception.h"
 #include "common/Helpers.h"
 
@@ -9,7 +10,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QFontDatabase>
 #include <QLabel>
 #include <QPainter>
 #include <QPointer>
@@ -27,18 +27,6 @@ QPointer<AniCursorPlayer> BusyCursor;
 const QString BusyCursorFile = QStringLiteral("ktBusy.ani");
 // Our cursor is under 5 KB; a larger file is no cursor of ours and is not read whole.
 constexpr qint64 MaxCursorFileBytes = 1 << 20;
-
-QFont StatusFont()
-{
-    QFont font;
-    QStringList families { QStringLiteral("宋体"), QStringLiteral("SimSun") };
-    const QStringList chinese = QFontDatabase::families(QFontDatabase::SimplifiedChinese);
-    if (!chinese.isEmpty())
-        families.append(chinese.first());
-    font.setFamilies(families);
-    font.setPixelSize(12);
-    return font;
-}
 
 } // namespace
 
@@ -58,7 +46,7 @@ TfmStatus::TfmStatus()
     setAttribute(Qt::WA_ShowWithoutActivating);
     setWindowOpacity(200 / 255.0);
     setFixedSize(421, 33);
-    setFont(StatusFont());
+    setFont(CjkFont());
     QPalette palette = this->palette();
     palette.setColor(QPalette::WindowText, QColor(0, 255, 0));
     setPalette(palette);

@@ -1,5 +1,6 @@
 #include "ui/login/TfmLogin.h"
 
+#include "common/CjkFont.h"
 #include "common/EventGuard.h"
 #include "common/Exception.h"
 #include "common/Helpers.h"
@@ -11,7 +12,6 @@
 #include "ui/login/SystemDrive.h"
 
 #include <QFileInfo>
-#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QHostInfo>
 #include <QKeyEvent>
@@ -36,18 +36,6 @@ const QString SystemDriveText = QStringLiteral("【数据备份目录】为系�
                                                " 选 【否】不修改备份路径，继续备份到系统盘！");
 const QColor EditFocusColor(0, 255, 255);
 constexpr int MinGridRows = 7; // the header and six data rows
-
-QFont FormFont()
-{
-    QFont font;
-    QStringList families { QStringLiteral("宋体"), QStringLiteral("SimSun") };
-    const QStringList chinese = QFontDatabase::families(QFontDatabase::SimplifiedChinese);
-    if (!chinese.isEmpty())
-        families.append(chinese.first());
-    font.setFamilies(families);
-    font.setPixelSize(12); // 9 pt at 96 dpi
-    return font;
-}
 
 // The picture beside the server name: a database drum.
 QPixmap DatabasePicture()
@@ -171,7 +159,7 @@ void TfmLogin::CreateComponents()
 {
     setObjectName(QStringLiteral("fmLogin"));
     setWindowTitle(QStringLiteral("登录数据库服务器"));
-    setFont(FormFont());
+    setFont(CjkFont());
     setFixedSize(384, 318);
 
     pTop = new QWidget(this);

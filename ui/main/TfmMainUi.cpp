@@ -1,5 +1,6 @@
 #include "ui/main/TfmMainUi.h"
 
+#include "common/CjkFont.h"
 #include "controls/TSupGrids.h"
 #include "ui/main/TBaseInfoTree.h"
 #include "ui/main/TBaseInfoTreeModel.h"
@@ -16,11 +17,7 @@
 
 void TfmMainUi::SetupUi(QMainWindow* window)
 {
-    QFont font;
-    font.setFamilies(
-        { QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("WenQuanYi Micro Hei") });
-    font.setPixelSize(12);
-    window->setFont(font);
+    window->setFont(CjkFont());
     window->resize(1024, 700); // the size to come back to from maximized
     window->setWindowState(Qt::WindowMaximized);
 
