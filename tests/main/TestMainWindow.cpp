@@ -1,3 +1,4 @@
+#include "common/Exception.h"
 #include "config/TSysConfig.h"
 #include "controls/TSupGrids.h"
 #include "tests/main/DemoGoods.h"
@@ -50,6 +51,7 @@ private slots:
     void sortThenDoubleClickGreenRow();
     void categoryDropsPendingCut();
     void fieldErrorRestoresWindow();
+    void refusedLogOnEndsProgram_data();
     void refusedLogOnEndsProgram();
 
 private:
@@ -345,18 +347,31 @@ void TestMainWindow::fieldErrorRestoresWindow()
     QCOMPARE(w().ShownId(), RootId);
 }
 
+void TestMainWindow::refusedLogOnEndsProgram_data()
+{
+    QTest::addColumn<bool>("raises");
+    QTest::newRow("cancelled, or the backup failed") << false;
+    // No account set chosen and no backup made: the window must not stay open for moves.
+    QTest::newRow("the log-on raised an error") << true;
+}
+
 void TestMainWindow::refusedLogOnEndsProgram()
 {
+    QFETCH(bool, raises);
     SetSysConfigFileName(QStringLiteral(NS_DEMO_DIR "/Movedata.cfg"));
+    ScriptedMessages messages;
     int logOns = 0;
-    TfmMain window([&logOns] {
+    TfmMain window([&logOns, raises] {
         ++logOns;
+        if (raises)
+            throw Exception(QStringLiteral("备份失败"));
         return false;
     });
     window.show();
     window.activateWindow();
     QTRY_VERIFY(!window.isVisible());
     QCOMPARE(logOns, 1);
+    QCOMPARE(messages.shown.size(), raises ? 1 : 0);
 }
 
 QTEST_MAIN(TestMainWindow)

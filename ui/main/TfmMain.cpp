@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QProgressBar>
+#include <QScopeGuard>
 #include <QScopedValueRollback>
 
 namespace {
@@ -180,10 +181,16 @@ void TfmMain::FormActivate()
     if (FActivated)
         return;
     FActivated = true;
-    if (!FLogOn()) {
-        close();
-        QCoreApplication::quit();
-    }
+    // Only a log-on that returned true goes on: one that raised has neither chosen an account
+    // set nor made the backup, and moving without a backup is what the log-on exists to prevent.
+    bool loggedOn = false;
+    const auto endUnlessLoggedOn = qScopeGuard([&] {
+        if (!loggedOn) {
+            close();
+            QCoreApplication::quit();
+        }
+    });
+    loggedOn = FLogOn();
 }
 
 void TfmMain::acExitExecute()
