@@ -30,7 +30,8 @@ int main(int argc, char** argv)
 
     TfmLogin dialog;
     dialog.show();
-    QTest::qWaitForWindowExposed(&dialog);
+    if (!QTest::qWaitForWindowExposed(&dialog))
+        return 1;
     QTest::qWait(200);
     bool saved = dialog.grab().save(QString::fromLocal8Bit(argv[1]));
 
