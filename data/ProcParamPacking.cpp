@@ -1,31 +1,7 @@
 #include "data/ProcParamPacking.h"
 
 #include "common/Exception.h"
-
-namespace {
-
-int DataTypeCode(const QVariant& value)
-{
-    using namespace ProcParamCodes;
-    if (value.isNull())
-        return ftUnknown;
-    switch (value.typeId()) {
-    case QMetaType::QString:
-        return ftString;
-    case QMetaType::Int:
-        return ftInteger;
-    case QMetaType::LongLong:
-        return ftLargeint;
-    case QMetaType::Bool:
-        return ftBoolean;
-    case QMetaType::Double:
-        return ftFloat;
-    default:
-        return ftUnknown;
-    }
-}
-
-} // namespace
+#include "wire/PackedParamEntry.h"
 
 QVariant PackProcParams(const QStringList& names, const QVariantList& values)
 {
@@ -37,10 +13,8 @@ QVariant PackProcParams(const QStringList& names, const QVariantList& values)
         return {};
     QVariantList packed;
     packed.reserve(names.size());
-    for (qsizetype i = 0; i < names.size(); ++i) {
-        packed.append(QVariant(QVariantList {
-            names[i], values[i], DataTypeCode(values[i]), ProcParamCodes::ptUnknown, 0, 0, 0 }));
-    }
+    for (qsizetype i = 0; i < names.size(); ++i)
+        packed.append(PackedParamEntry::Make(names[i], values[i], PackedParamEntry::ptUnknown));
     return packed;
 }
 

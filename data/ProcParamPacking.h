@@ -7,16 +7,7 @@
 
 // The packed parameter list of a stored-procedure call: null when there are no parameters,
 // else one 7-item list per parameter: name, value, data type code, parameter type code
-// (unknown), size, precision, scale (all 0).
-namespace ProcParamCodes {
-constexpr int ftUnknown = 0;
-constexpr int ftString = 1;
-constexpr int ftInteger = 3;
-constexpr int ftBoolean = 5;
-constexpr int ftFloat = 6;
-constexpr int ftLargeint = 25;
-constexpr int ptUnknown = 0;
-} // namespace ProcParamCodes
+// (unknown), size, precision, scale (all 0); see wire/PackedParamEntry.h.
 
 // names and values of equal length (else throws Exception); a first name "@@" (blanks
 // around it ignored), or no names at all, packs to null.

@@ -1,36 +1,8 @@
 #include "server/PackedProcParams.h"
 
-namespace {
+#include "wire/PackedParamEntry.h"
 
-// The codes of the client's platform, so its parameter lists read them as it wrote them.
-constexpr int ftUnknown = 0;
-constexpr int ftString = 1;
-constexpr int ftInteger = 3;
-constexpr int ftBoolean = 5;
-constexpr int ftFloat = 6;
-constexpr int ftLargeint = 25;
-constexpr int ptOutput = 2;
-constexpr int PackedItems = 7;
-
-int dataTypeCode(const QVariant& value)
-{
-    switch (value.typeId()) {
-    case QMetaType::QString:
-        return ftString;
-    case QMetaType::Int:
-        return ftInteger;
-    case QMetaType::LongLong:
-        return ftLargeint;
-    case QMetaType::Bool:
-        return ftBoolean;
-    case QMetaType::Double:
-        return ftFloat;
-    default:
-        return ftUnknown;
-    }
-}
-
-} // namespace
+using PackedParamEntry::Items;
 
 bool PackedProcParams::unpack(const QVariant& packed, ProcParams* params, QString* error)
 {
@@ -45,11 +17,11 @@ bool PackedProcParams::unpack(const QVariant& packed, ProcParams* params, QStrin
     for (qsizetype i = 0; i < list.size(); ++i) {
         const QVariant& item = list[i];
         const QVariantList fields = item.toList();
-        if (item.typeId() != QMetaType::QVariantList || fields.size() != PackedItems
+        if (item.typeId() != QMetaType::QVariantList || fields.size() != Items
             || fields[0].typeId() != QMetaType::QString) {
             *error = QStringLiteral("parameter %1 is not a list of %2 items beginning with its name")
                          .arg(i + 1)
-                         .arg(PackedItems);
+                         .arg(Items);
             return false;
         }
         params->append({ fields[0].toString(), fields[1] });
@@ -64,6 +36,6 @@ QVariant PackedProcParams::pack(const ProcParams& params)
     QVariantList packed;
     packed.reserve(params.size());
     for (const ProcParam& p : params)
-        packed.append(QVariant(QVariantList { p.name, p.value, dataTypeCode(p.value), ptOutput, 0, 0, 0 }));
+        packed.append(PackedParamEntry::Make(p.name, p.value, PackedParamEntry::ptOutput));
     return packed;
 }
