@@ -85,6 +85,8 @@ bool MainFixture::Start(const Options& options, QString* error)
         *error = QStringLiteral("the first activation did not log on");
         return false;
     }
+    FTreeTester = std::make_unique<QAbstractItemModelTester>(
+        FWindow->tvBaseInfoItems, QAbstractItemModelTester::FailureReportingMode::QtTest);
     return true;
 }
 

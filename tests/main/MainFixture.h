@@ -6,6 +6,7 @@
 #include "tests/support/ScriptedMessages.h"
 #include "ui/main/TfmMain.h"
 
+#include <QAbstractItemModelTester>
 #include <QTemporaryDir>
 #include <functional>
 #include <memory>
@@ -70,6 +71,8 @@ private:
     std::unique_ptr<ScriptedMessages> FMessages;
     std::unique_ptr<TdmMain> FDm;
     std::unique_ptr<TfmMain> FWindow;
+    // Watches the window's tree model for the whole test; goes before the window.
+    std::unique_ptr<QAbstractItemModelTester> FTreeTester;
     std::unique_ptr<AccountSetFile> FDb;
     int FMessagesTaken = 0;
 };

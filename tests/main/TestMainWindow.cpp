@@ -6,7 +6,6 @@
 #include "ui/main/TBaseInfoTree.h"
 #include "ui/main/TBaseInfoTreeModel.h"
 
-#include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QHeaderView>
 #include <QMenu>
@@ -39,7 +38,6 @@ class TestMainWindow : public QObject {
 private slots:
     void cleanup()
     {
-        tester.reset();
         f.reset();
     }
     void logsOnWithoutCategory();
@@ -81,7 +79,6 @@ private:
     }
 
     std::unique_ptr<MainFixture> f;
-    std::unique_ptr<QAbstractItemModelTester> tester;
 };
 
 bool TestMainWindow::start(const MainFixture::Options& options)
@@ -92,8 +89,6 @@ bool TestMainWindow::start(const MainFixture::Options& options)
         qWarning("%s", qPrintable(error));
         return false;
     }
-    tester = std::make_unique<QAbstractItemModelTester>(
-        w().tvBaseInfoItems, QAbstractItemModelTester::FailureReportingMode::QtTest);
     return true;
 }
 

@@ -4,7 +4,6 @@
 #include "ui/main/TBaseInfoTree.h"
 #include "ui/main/TBaseInfoTreeModel.h"
 
-#include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QMenu>
 #include <QTest>
@@ -51,7 +50,6 @@ class TestMoveWorkflow : public QObject {
 private slots:
     void cleanup()
     {
-        tester.reset();
         f.reset();
     }
     void recordFromTreeAsChild();
@@ -82,7 +80,6 @@ private:
     QString cutFirstOpenEndRecord(QString* id = nullptr);
 
     std::unique_ptr<MainFixture> f;
-    std::unique_ptr<QAbstractItemModelTester> tester;
 };
 
 bool TestMoveWorkflow::start(const MainFixture::Options& options)
@@ -93,8 +90,6 @@ bool TestMoveWorkflow::start(const MainFixture::Options& options)
         qWarning("%s", qPrintable(error));
         return false;
     }
-    tester = std::make_unique<QAbstractItemModelTester>(
-        w().tvBaseInfoItems, QAbstractItemModelTester::FailureReportingMode::QtTest);
     f->ChooseCategory(0);
     return true;
 }
