@@ -26,3 +26,18 @@ public:
     virtual void addList(QVariantList&& value) = 0; // nested lists are rare in data sets
     virtual void setFields(const QStringList& names) = 0;
 };
+
+// Takes the rows and keeps nothing: for draining or measuring a result; derive to count rows.
+class WireRowDiscarder : public WireRowSink {
+public:
+    void startRow() override { }
+    void addNull() override { }
+    void addInt(qint32) override { }
+    void addLongLong(qint64) override { }
+    void addReal(double) override { }
+    void addBool(bool) override { }
+    void addText(QString&&) override { }
+    void addBytes(QByteArray&&) override { }
+    void addList(QVariantList&&) override { }
+    void setFields(const QStringList&) override { }
+};
