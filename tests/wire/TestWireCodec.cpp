@@ -1,3 +1,4 @@
+#include "tests/wire/RawCalls.h"
 #include "wire/RowPacketWriter.h"
 #include "wire/WireCodec.h"
 
@@ -52,21 +53,6 @@ bool sameValue(const QVariant& a, const QVariant& b)
         return true;
     }
     return a == b;
-}
-
-// A call {"type":"call","id":1,"op":"X","args":[<value>]} with the value's CBOR given raw.
-QByteArray callWithRawArg(const QByteArray& rawValue)
-{
-    return QByteArray::fromHex("a4"
-                               "6474797065"
-                               "6463616c6c"
-                               "626964"
-                               "01"
-                               "626f70"
-                               "6158"
-                               "6461726773"
-                               "81")
-        + rawValue;
 }
 
 } // namespace
@@ -299,15 +285,7 @@ void TestWireCodec::badMessages_data()
                                                     "6131"
                                                     "676d657373616765"
                                                     "6161");
-    QTest::newRow("args not an array") << QByteArray::fromHex("a4"
-                                                              "6474797065"
-                                                              "6463616c6c"
-                                                              "626964"
-                                                              "01"
-                                                              "626f70"
-                                                              "6158"
-                                                              "6461726773"
-                                                              "01");
+    QTest::newRow("args not an array") << callWithRawArgs(QByteArray::fromHex("01"));
     QTest::newRow("a row that is not an array") << QByteArray::fromHex("a3"
                                                                        "6474797065"
                                                                        "64726f7773"
