@@ -1,6 +1,7 @@
 #include "common/AniCursor.h"
 #include "common/Exception.h"
 #include "common/TfmStatus.h"
+#include "tests/shell/FileBytes.h"
 
 #include <QBuffer>
 #include <QImageWriter>
@@ -65,18 +66,6 @@ QByteArray Fram(int count, const QByteArray& icon = Icon())
 QByteArray Ani(const QByteArray& chunks)
 {
     return Chunk("RIFF", "ACON" + chunks);
-}
-
-QByteArray ReadAll(const QString& fileName)
-{
-    QFile file(fileName);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool WriteAll(const QString& fileName, const QByteArray& bytes)
-{
-    QFile file(fileName);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 const QString Committed = QStringLiteral(NS_BUSYCURSOR_FILE);

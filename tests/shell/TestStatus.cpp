@@ -1,5 +1,6 @@
 #include "common/Helpers.h"
 #include "common/TfmStatus.h"
+#include "tests/shell/FileBytes.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,18 +13,6 @@
 namespace {
 
 const QString Text = QStringLiteral("正在备份数据 ...");
-
-QByteArray ReadAll(const QString& fileName)
-{
-    QFile file(fileName);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool WriteAll(const QString& fileName, const QByteArray& bytes)
-{
-    QFile file(fileName);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 Qt::CursorShape ScreenCursor()
 {
